@@ -1,0 +1,42 @@
+#pragma once
+// The drawing operations that the frame composition issues, in this order within a frame: one
+// clear, any number of keyed tile copies, the overlay text, one present. Each platform defines
+// them once (display/win32, display/sdl); the tests define a recording fake.
+
+#include <cstdint>
+
+// Left, top, right, bottom in pixels; right and bottom exclusive.
+struct DrawRect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+};
+
+inline constexpr std::uint32_t CLEAR_FILL_VALUE = 0xAAAAAA; // palette index 170 on 8 bits
+inline constexpr int TRANSPARENT_INDEX = 142;
+inline constexpr int TILE_SHEET_WIDTH = 1300;
+inline constexpr int TILE_SHEET_HEIGHT = 3900;
+
+// Fills the whole back buffer rectangle with the fill value's low byte as the palette index.
+void ClearBackBuffer(const DrawRect &area, std::uint32_t fillValue);
+
+// Copies source (on the tile sheet) to destination (on the back buffer) one to one, skipping
+// pixels of TRANSPARENT_INDEX. A copy whose rectangle leaves either surface is refused whole.
+void CopyTile(const DrawRect &source, const DrawRect &destination);
+
+// The overlay: BeginOverlayText answers whether text can be written this frame; only then are
+// DrawOverlayText and EndOverlayText called.
+bool BeginOverlayText();
+void DrawOverlayText(int x, int y, const char *text);
+void EndOverlayText();
+
+// Shows the back buffer.
+void PresentBackBuffer();
+
+// Whether rect is non-empty and lies wholly inside a surface of width by height pixels. The
+// platforms refuse copies that fail this, so that a tile crossing an edge is left out, not cut.
+inline bool RectInsideSurface(const DrawRect &rect, int width, int height) {
+    return rect.left >= 0 && rect.top >= 0 && rect.left < rect.right && rect.top < rect.bottom &&
+           rect.right <= width && rect.bottom <= height;
+}

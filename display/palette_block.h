@@ -1,0 +1,34 @@
+#pragma once
+// The display palette from the header of tiles.bmp: the 14-byte file header, the 40-byte
+// information header and the 1024 bytes after it, read as one block.
+
+#include <cstdint>
+
+inline constexpr const char *TILE_SHEET_FILE = "tiles.bmp";
+inline constexpr int BMP_FILE_HEADER_SIZE = 14;
+inline constexpr int BMP_INFO_HEADER_SIZE = 40;
+inline constexpr int PALETTE_ENTRIES = 256;
+inline constexpr int PALETTE_COLOUR_BLOCK_SIZE = PALETTE_ENTRIES * 4;
+inline constexpr int PALETTE_BLOCK_SIZE =
+    BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + PALETTE_COLOUR_BLOCK_SIZE; // 1,078
+
+// As the display takes it: red, green, blue, flags.
+struct PaletteEntry {
+    std::uint8_t red;
+    std::uint8_t green;
+    std::uint8_t blue;
+    std::uint8_t flags;
+};
+
+// How many leading entries of the colour block the header says are colours in use, at most 256:
+// 0 unless the information header is 40 bytes and at most 8 bits per pixel.
+int PaletteColourCount(const unsigned char block[PALETTE_BLOCK_SIZE]);
+
+// The 256 entries: the first PaletteColourCount entries turned from the file's blue, green, red
+// order, the rest passed on as read.
+void BuildPaletteEntries(const unsigned char block[PALETTE_BLOCK_SIZE],
+                         PaletteEntry entries[PALETTE_ENTRIES]);
+
+// Reads the block from path with stdio; what the file does not reach stays zero. Returns false
+// when the file cannot be opened (the block is then all zero).
+bool ReadPaletteBlock(const char *path, unsigned char block[PALETTE_BLOCK_SIZE]);

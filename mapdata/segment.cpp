@@ -1,0 +1,46 @@
+#include "mapdata/segment.h"
+
+#include "view/view_state.h"
+
+#include <cstdio>
+#include <cstring>
+
+const char *const SegmentFiles[SEGMENT_COUNT] = {
+    "seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db",
+};
+
+unsigned char MapGrid[MAP_GRID_SIZE];
+
+void LoadMapSegment() {
+    std::FILE *file = std::fopen(SegmentFiles[ViewState.segmentIndex], "rb");
+    if (file == nullptr) {
+        std::memset(MapGrid, 0, sizeof MapGrid);
+        return;
+    }
+    // A short file overwrites only what it holds; the rest keeps the previous segment's cells.
+    (void)std::fread(MapGrid, 1, sizeof MapGrid, file);
+    std::fclose(file);
+}
+
+void NextSegment() {
+    ViewState.segmentIndex = ViewState.segmentIndex + 1 > SEGMENT_COUNT - 1
+                                 ? 0
+                                 : ViewState.segmentIndex + 1;
+    LoadMapSegment();
+}
+
+void PreviousSegment() {
+    ViewState.segmentIndex = ViewState.segmentIndex - 1 < 0
+                                 ? SEGMENT_COUNT - 1
+                                 : ViewState.segmentIndex - 1;
+    LoadMapSegment();
+}
+
+void SplitMapCell(int row, int column, TerrainRef layers[MAP_CELL_LAYERS]) {
+    const unsigned char *cell = MapGrid + (row * SEGMENT_COLUMNS + column) * MAP_CELL_SIZE;
+    // Each layer is a (level, kind) byte pair, kind in the higher byte; layer 0 is the last pair.
+    for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+        const int levelByte = 6 - 2 * layer;
+        layers[layer] = TerrainRef{cell[levelByte + 1], cell[levelByte]};
+    }
+}

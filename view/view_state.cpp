@@ -1,0 +1,3 @@
+#include "view/view_state.h"
+
+ViewStateFields ViewState;
