@@ -69,41 +69,59 @@ class WineDesktop:
             f.write(reg)
         try:
             subprocess.run([WINE_RUN, "regedit", "/S", f.name], env=self.env, check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
         finally:
             os.unlink(f.name)
 
-    def start(self, exe, cwd, stdout=None):
-        program = subprocess.Popen([WINE_RUN, exe], cwd=cwd, env=self.env, stdout=stdout,
-                                   stderr=subprocess.STDOUT if stdout else None)
+    def start(self, exe, cwd, log):
+        """Starts exe in cwd, its output going to the file log: the processes Wine starts for
+        it (the desktop's explorer among them) inherit that output and may outlive it."""
+        with open(log, "wb") as output:
+            program = subprocess.Popen([WINE_RUN, exe], cwd=cwd, env=self.env,
+                                       stdin=subprocess.DEVNULL, stdout=output,
+                                       stderr=subprocess.STDOUT)
         self.programs.append(program)
         return program
 
     def run(self, exe, cwd, timeout):
-        program = self.start(exe, cwd)
+        log = os.path.join(cwd, "output.log")
+        program = self.start(exe, cwd, log)
         try:
-            return program.wait(timeout=timeout)
+            code = program.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            print("%s did not end within %d s" % (exe, timeout), file=sys.stderr)
-            return 124
+            print("%s did not end within %d s" % (exe, timeout))
+            code = 124
+        with open(log, "rb") as output:
+            sys.stdout.write(output.read().decode("utf-8", "replace"))
+        return code
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True,
                               stdout=subprocess.PIPE, text=True).stdout
 
     def windows_named(self, name):
-        """Ids and geometry (x, y, width, height) of X windows whose title is exactly name."""
+        """Ids and geometry (x, y, width, height) on the screen of X windows whose title is
+        exactly name. xwininfo gives the position on the screen; Wine's windows inside a virtual
+        desktop are children of the desktop's window."""
         found = []
         result = subprocess.run(["xdotool", "search", "--name", "^%s$" % name], env=self.env,
                                 stdout=subprocess.PIPE, text=True)
-        for line in result.stdout.split():
-            geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", line],
-                                      env=self.env, stdout=subprocess.PIPE, text=True)
-            if geometry.returncode != 0:
+        for window in result.stdout.split():
+            info = subprocess.run(["xwininfo", "-id", window], env=self.env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            if info.returncode != 0:
                 continue
-            values = dict(item.split("=", 1) for item in geometry.stdout.split() if "=" in item)
-            found.append((int(line), int(values["X"]), int(values["Y"]), int(values["WIDTH"]),
-                          int(values["HEIGHT"])))
+            values = {}
+            for line in info.stdout.splitlines():
+                key, _, value = line.strip().partition(":")
+                values[key] = value.strip()
+            try:
+                found.append((int(window), int(values["Absolute upper-left X"]),
+                              int(values["Absolute upper-left Y"]), int(values["Width"]),
+                              int(values["Height"])))
+            except (KeyError, ValueError):
+                continue
         return found
 
     def screenshot(self):
