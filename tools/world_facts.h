@@ -42,7 +42,7 @@ struct WorldMissingRef {
     int level;
 };
 inline constexpr WorldMissingRef WORLD_MISSING_REFS[] = {
-    {{0, 5, 15, 2}, 251, 6},
+    {{0, 6, 15, 1}, 251, 6},
     {{0, 40, 100, 2}, 0, 3},
     {{3, 12, 30, 2}, 77, 250},
 };

@@ -144,7 +144,7 @@ void PaintGroundTile(GroundFamily family, int variant) {
         }
     }
     if (family == GROUND_MEADOW) {
-        SprinkleFlowers(variant, 5 + 2 * variant);
+        SprinkleFlowers(variant, 3 + variant);
     } else if (family == GROUND_FOREST) {
         SprinkleSpecks(variant, 18, RAMP_AUTUMN, 0.1, 0.6);
     } else if (family == GROUND_BEACH || family == GROUND_DESERT) {

@@ -4,6 +4,8 @@
 #include "tools/mkworld/tiles.h"
 #include "tools/world_facts.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -117,7 +119,7 @@ double UpperValue(double x, double y) {
         const double dx = (x - 3.0) / 6.0;
         const double dy = (y - 13.0) / 4.5;
         const double wood = 1.0 - (dx * dx + dy * dy);
-        return FieldNoise(x / 9, y / 9, Seed + 7) - 0.22 + (wood > 0 ? wood : 0.0);
+        return FieldNoise(x / 9, y / 9, Seed + 7) - 0.12 + (wood > 0 ? wood : 0.0);
     }
     case LANDSCAPE_FARMS:
         return FieldNoise(x / 7, y / 7, Seed + 7) - 0.4;
@@ -165,7 +167,7 @@ int CornerMask(int row, int column, int atLeast) {
 
 GroundFamily LandGround(int row, int column) {
     const Theme &theme = THEMES[Segment];
-    if (theme.land == GROUND_GRASS && FieldNoise(column / 5.0, row / 5.0, Seed + 11) > 0.35) {
+    if (theme.land == GROUND_GRASS && Chance(row, column, 11) < 0.12) {
         return GROUND_MEADOW;
     }
     return theme.land;
@@ -227,9 +229,9 @@ void RunRiver(int column) {
             return;
         }
         River[row][column] = true;
-        const int turn = RandomBelow(prng, 6);
+        const int turn = RandomBelow(prng, 9);
         const int step = turn == 0 ? -1 : (turn == 1 ? 1 : 0);
-        for (int n = 0; n < 2 && step != 0; ++n) {
+        for (int n = 0; n < 1 && step != 0; ++n) {
             if (!Dry(row, column + step)) {
                 break;
             }
@@ -385,8 +387,8 @@ void BuildVillage(const Village &village) {
 void LayField(Prng &prng, int top, int left) {
     static constexpr GroundFamily CROPS[] = {GROUND_WHEAT, GROUND_CROP, GROUND_PLOUGHED,
                                              GROUND_WHEAT};
-    const int height = 2 + RandomBelow(prng, 2);
-    const int width = 2 + RandomBelow(prng, 3);
+    const int height = 2 + RandomBelow(prng, 3);
+    const int width = 2 + RandomBelow(prng, 4);
     const GroundFamily crop = CROPS[RandomBelow(prng, 4)];
     {
         for (int row = top; row < top + height; ++row) {
@@ -420,7 +422,7 @@ void LayFields() {
                      village.column - reach + RandomBelow(prng, 2 * reach));
         }
     }
-    const int patches = Segment == LANDSCAPE_FARMS ? 260 : 60;
+    const int patches = Segment == LANDSCAPE_FARMS ? 1400 : 150;
     for (int n = 0; n < patches; ++n) {
         LayField(prng, RandomBelow(prng, ROWS - 4), RandomBelow(prng, COLUMNS - 5));
     }
@@ -444,7 +446,7 @@ int Growths(CellTerrain terrain, Growth out[4]) {
             out[2] = {OBJECT_PINE, upper ? 0.18 : 0.05};
             return 3;
         }
-        out[0] = {OBJECT_OAK, 0.05};
+        out[0] = {OBJECT_OAK, 0.07};
         out[1] = {OBJECT_BUSH, 0.04};
         out[2] = {OBJECT_BOULDER, 0.005};
         return 3;
@@ -471,7 +473,7 @@ int Growths(CellTerrain terrain, Growth out[4]) {
             out[1] = {OBJECT_MOUNTAIN, 0.12};
             return 2;
         }
-        out[0] = {OBJECT_CACTUS, 0.05};
+        out[0] = {OBJECT_CACTUS, 0.07};
         out[1] = {OBJECT_BOULDER, edge ? 0.12 : 0.01};
         return 2;
     case LANDSCAPE_SNOW:
@@ -566,6 +568,15 @@ void PlantFacts() {
     }
     for (const WorldMissingRef &missing : WORLD_MISSING_REFS) {
         if (missing.where.segment == Segment) {
+            const TileRef &held =
+                Layers[missing.where.row][missing.where.column][missing.where.layer];
+            if (held.kind != 0 || held.level != 0) {
+                std::fprintf(stderr,
+                             "mkworld: the planted reference at segment %d, row %d, column "
+                             "%d would cover a tile\n",
+                             Segment, missing.where.row, missing.where.column);
+                std::exit(1);
+            }
             Layers[missing.where.row][missing.where.column][missing.where.layer] = TileRef{
                 static_cast<std::uint8_t>(missing.kind), static_cast<std::uint8_t>(missing.level)};
         }

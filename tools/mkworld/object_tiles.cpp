@@ -496,7 +496,7 @@ void PaintMountain(int variant, bool snowy) {
             const double ridge =
                 peakX + (py - peakY) * 0.22 + 6 * LatticeNoise(0.5, py / 10, 0, seed + 1);
             const bool lit = px < ridge;
-            double t = (lit ? 0.6 : 0.28) + 0.12 * LatticeNoise(px / 5, py / 5, 0, seed + 2) +
+            double t = (lit ? 0.66 : 0.24) + 0.12 * LatticeNoise(px / 5, py / 5, 0, seed + 2) +
                        0.07 * Wave(py / 9 + 0.5 * LatticeNoise(px / 9, py / 9, 0, seed + 3));
             if (LatticeNoise(px / 3, py / 12, 0, seed + 4) > 0.55) {
                 t -= 0.16; // gullies
