@@ -418,13 +418,17 @@ void LayFields() {
     for (const Village &village : Centres) {
         for (int n = 0; n < 6 && village.radius > 0; ++n) {
             const int reach = village.radius + 5;
-            LayField(prng, village.row - reach + RandomBelow(prng, 2 * reach),
-                     village.column - reach + RandomBelow(prng, 2 * reach));
+            // One draw per statement: the order of a call's arguments differs by compiler.
+            const int top = village.row - reach + RandomBelow(prng, 2 * reach);
+            const int left = village.column - reach + RandomBelow(prng, 2 * reach);
+            LayField(prng, top, left);
         }
     }
     const int patches = Segment == LANDSCAPE_FARMS ? 1400 : 150;
     for (int n = 0; n < patches; ++n) {
-        LayField(prng, RandomBelow(prng, ROWS - 4), RandomBelow(prng, COLUMNS - 5));
+        const int top = RandomBelow(prng, ROWS - 4);
+        const int left = RandomBelow(prng, COLUMNS - 5);
+        LayField(prng, top, left);
     }
 }
 
