@@ -39,6 +39,21 @@ void OnTextInput(const char *text) {
     }
 }
 
+// SDL falls back to its off-screen driver when it finds no display; a viewer nobody can see is
+// treated as a failed start. A driver asked for by name (SDL_VIDEODRIVER) is taken as given.
+bool InitVideo() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr && driver != nullptr &&
+        SDL_strcmp(driver, "offscreen") == 0) {
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
 int ClampInto(int value, int size) {
     return value < 0 ? 0 : value >= size ? size - 1 : value;
 }
@@ -103,7 +118,7 @@ void RunMainLoop() {
 int main() {
     SDL_SetMainReady();
     // The video subsystem stands where the window class is registered.
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    if (!InitVideo()) {
         ShowStartupMessage(REGISTER_FAILED_TEXT);
         return 0;
     }
