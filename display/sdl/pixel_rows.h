@@ -10,6 +10,21 @@
 void KeyedCopyRows(const std::uint8_t *source, int sourcePitch, std::uint8_t *destination,
                    int destinationPitch, int width, int height, std::uint8_t key);
 
+// The baseline path: SSE2 where the target has it, else KeyedCopyRowsScalar. KeyedCopyRows
+// takes the widest path the processor offers: AVX-512BW, AVX2 or the baseline.
+void KeyedCopyRowsBaseline(const std::uint8_t *source, int sourcePitch, std::uint8_t *destination,
+                           int destinationPitch, int width, int height, std::uint8_t key);
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The wider paths, to be called only where the processor has their instructions.
+bool ProcessorHasAvx2();
+bool ProcessorHasAvx512();
+void KeyedCopyRowsAvx2(const std::uint8_t *source, int sourcePitch, std::uint8_t *destination,
+                       int destinationPitch, int width, int height, std::uint8_t key);
+void KeyedCopyRowsAvx512(const std::uint8_t *source, int sourcePitch, std::uint8_t *destination,
+                         int destinationPitch, int width, int height, std::uint8_t key);
+#endif
+
 // The same, one pixel at a time: the reference the vector path is held to, and the path of
 // targets without SSE2.
 void KeyedCopyRowsScalar(const std::uint8_t *source, int sourcePitch, std::uint8_t *destination,

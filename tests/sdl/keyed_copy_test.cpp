@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int SURFACE_WIDTH = 96;
+constexpr int SURFACE_WIDTH = 128;
 constexpr int SURFACE_HEIGHT = 5;
 
 using CopyFunction = void (*)(const std::uint8_t *, int, std::uint8_t *, int, int, int,
@@ -79,7 +79,7 @@ void ExpectSameAsSdlEverywhere(CopyFunction copy) {
     Surfaces s = MakeSurfaces();
     std::mt19937 random(1234);
     for (int keyShare = 0; keyShare <= 4; ++keyShare) {
-        for (int width = 1; width <= 64; ++width) {
+        for (int width = 1; width <= 100; ++width) {
             // Unaligned starts on both sides, different for source and destination.
             for (int offset = 0; offset < 16; offset += 3) {
                 ExpectSameAsSdl(copy, s, random, keyShare, width, offset, (offset * 7 + 5) % 17);
@@ -93,9 +93,30 @@ void ExpectSameAsSdlEverywhere(CopyFunction copy) {
     FreeSurfaces(s);
 }
 
-TEST(KeyedCopy, VectorPathEqualsSdlBlit) {
+// The path this processor takes, and each path on its own where the processor has it.
+TEST(KeyedCopy, ChosenPathEqualsSdlBlit) {
     ExpectSameAsSdlEverywhere(KeyedCopyRows);
 }
+
+TEST(KeyedCopy, BaselinePathEqualsSdlBlit) {
+    ExpectSameAsSdlEverywhere(KeyedCopyRowsBaseline);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+TEST(KeyedCopy, Avx2PathEqualsSdlBlit) {
+    if (!ProcessorHasAvx2()) {
+        GTEST_SKIP() << "no AVX2 on this processor";
+    }
+    ExpectSameAsSdlEverywhere(KeyedCopyRowsAvx2);
+}
+
+TEST(KeyedCopy, Avx512PathEqualsSdlBlit) {
+    if (!ProcessorHasAvx512()) {
+        GTEST_SKIP() << "no AVX-512BW on this processor";
+    }
+    ExpectSameAsSdlEverywhere(KeyedCopyRowsAvx512);
+}
+#endif
 
 TEST(KeyedCopy, ScalarPathEqualsSdlBlit) {
     ExpectSameAsSdlEverywhere(KeyedCopyRowsScalar);
