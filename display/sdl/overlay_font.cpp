@@ -11,7 +11,7 @@ constexpr int GLYPH_TOP = 3;
 
 // Two-pixel strokes, close to the weight of the system font the other platform writes with.
 constexpr const char *GLYPHS[11][GLYPH_HEIGHT] = {
-    {" #### ", "##  ##", "##  ##", "## ###", "######", "### ##", "##  ##", "##  ##", "##  ##",
+    {" #### ", "##  ##", "##  ##", "##  ##", "##  ##", "##  ##", "##  ##", "##  ##", "##  ##",
      " #### "},
     {"  ##  ", " ###  ", "####  ", "  ##  ", "  ##  ", "  ##  ", "  ##  ", "  ##  ", "  ##  ",
      "######"},
