@@ -23,16 +23,14 @@ void LoadMapSegment() {
 }
 
 void NextSegment() {
-    ViewState.segmentIndex = ViewState.segmentIndex + 1 > SEGMENT_COUNT - 1
-                                 ? 0
-                                 : ViewState.segmentIndex + 1;
+    ViewState.segmentIndex =
+        ViewState.segmentIndex + 1 > SEGMENT_COUNT - 1 ? 0 : ViewState.segmentIndex + 1;
     LoadMapSegment();
 }
 
 void PreviousSegment() {
-    ViewState.segmentIndex = ViewState.segmentIndex - 1 < 0
-                                 ? SEGMENT_COUNT - 1
-                                 : ViewState.segmentIndex - 1;
+    ViewState.segmentIndex =
+        ViewState.segmentIndex - 1 < 0 ? SEGMENT_COUNT - 1 : ViewState.segmentIndex - 1;
     LoadMapSegment();
 }
 

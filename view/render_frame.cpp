@@ -35,9 +35,9 @@ bool PlaceTile(int index, std::int64_t originX, std::int64_t originY, LayerTile 
         return false;
     }
     tile.source = DrawRect{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom};
-    tile.destination = DrawRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
-                                static_cast<std::int32_t>(right),
-                                static_cast<std::int32_t>(bottom)};
+    tile.destination =
+        DrawRect{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                 static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
     return true;
 }
 
@@ -81,7 +81,8 @@ void DrawCell(int row, int column, std::int64_t originX, std::int64_t originY) {
 
 void DrawVisibleCells() {
     for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        const std::int64_t originY = static_cast<std::int64_t>(ViewState.scrollY) + row * CELL_PITCH;
+        const std::int64_t originY =
+            static_cast<std::int64_t>(ViewState.scrollY) + row * CELL_PITCH;
         if (originY < 0 || originY > H) {
             continue;
         }

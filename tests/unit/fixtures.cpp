@@ -1,0 +1,76 @@
+#include "tests/unit/fixtures.h"
+
+#include "mapdata/terrain.h"
+#include "view/view_state.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+void PutI32(unsigned char *p, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<unsigned char>(bits >> (8 * i));
+    }
+}
+
+void EncodeRecord(unsigned char *record, const RecordSpec &spec) {
+    record[4] = spec.kind;
+    record[5] = spec.level;
+    PutI32(record + 8, spec.srcLeft);
+    PutI32(record + 12, spec.srcTop);
+    PutI32(record + 16, spec.srcRight);
+    PutI32(record + 20, spec.srcBottom);
+    PutI32(record + 24, spec.anchorX);
+    PutI32(record + 28, spec.anchorY);
+}
+
+} // namespace
+
+void CoreTest::SetUp() {
+    previous_ = std::filesystem::current_path();
+    const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = std::filesystem::temp_directory_path() /
+              ("dravik-" + std::string(info->test_suite_name()) + "-" + info->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    std::filesystem::current_path(folder_);
+    std::memset(TerrainTable, 0, sizeof TerrainTable);
+    std::memset(MapGrid, 0, sizeof MapGrid);
+    ViewState = ViewStateFields{};
+}
+
+void CoreTest::TearDown() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(folder_);
+}
+
+void WriteFile(const std::string &name, const Bytes &bytes) {
+    std::ofstream out(name, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes MakeTerrainFile(const std::vector<RecordSpec> &records, std::size_t size) {
+    Bytes file(std::max<std::size_t>(size, TERRAIN_TABLE_SIZE), 0);
+    for (const RecordSpec &spec : records) {
+        EncodeRecord(file.data() + spec.index * TERRAIN_RECORD_SIZE, spec);
+    }
+    file.resize(size);
+    return file;
+}
+
+void PutRecords(const std::vector<RecordSpec> &records) {
+    for (const RecordSpec &spec : records) {
+        EncodeRecord(TerrainTable + spec.index * TERRAIN_RECORD_SIZE, spec);
+    }
+}
+
+void PutCell(int row, int column, const TerrainRef (&layers)[MAP_CELL_LAYERS]) {
+    unsigned char *cell = MapGrid + (row * SEGMENT_COLUMNS + column) * MAP_CELL_SIZE;
+    for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+        cell[7 - 2 * layer] = layers[layer].kind;
+        cell[6 - 2 * layer] = layers[layer].level;
+    }
+}
