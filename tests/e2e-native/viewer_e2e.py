@@ -94,7 +94,7 @@ class Session:
                         "rgb:-", path], input=frame, check=True)
         return path
 
-    def settled(self, differs_from=None, equals=None, until=None, timeout=10):
+    def settled(self, differs_from=None, equals=None, until=None, timeout=30):
         """The screen once it has stopped changing (two equal frames in a row), after it has
         left differs_from, reached equals, or satisfied until."""
         deadline = time.monotonic() + timeout
