@@ -39,7 +39,7 @@ std::vector<unsigned char> ReadAll(const fs::path &path) {
 }
 
 fs::path MakeWorld(const std::string &name) {
-    const fs::path folder =
+    fs::path folder =
         fs::temp_directory_path() / ("dravik-world-" + std::to_string(getpid()) + "-" + name);
     fs::remove_all(folder);
     const std::string command = std::string("\"") + MKWORLD_PATH + "\" \"" + folder.string() + "\"";

@@ -177,7 +177,9 @@ void PaintPalm(int variant) {
             const double x = headX + Cos(turn) * length * s;
             const double y = headY + Sin(turn) * length * 0.6 * s + 14 * s * s;
             const double thick = 3.2 * (1 - s) + 0.8;
-            for (double w = -thick; w <= thick; w += 0.7) {
+            const int widthSteps = static_cast<int>(2 * thick / 0.7);
+            for (int wStep = 0; wStep <= widthSteps; ++wStep) {
+                const double w = -thick + wStep * 0.7;
                 const int px = static_cast<int>(x - Sin(turn) * w);
                 const int py = static_cast<int>(y + Cos(turn) * w * 0.7);
                 Plot(px, py, ShadeAt(RAMP_LEAVES, 0.62 - 0.3 * s - 0.1 * w / thick, px, py));
@@ -463,8 +465,10 @@ void PaintWindmill() {
     }
     for (int arm = 0; arm < 4; ++arm) {
         const double turn = 0.125 + arm * 0.25;
-        for (double s = 3; s < 26; s += 0.5) {
-            for (double w = -1; w <= 5; w += 0.5) {
+        for (int sStep = 0; sStep < 46; ++sStep) {
+            const double s = 3 + sStep * 0.5;
+            for (int wStep = 0; wStep <= 12; ++wStep) {
+                const double w = -1 + wStep * 0.5;
                 const int x = static_cast<int>(27.5 + Cos(turn) * s - Sin(turn) * w);
                 const int y = static_cast<int>(45 + Sin(turn) * s + Cos(turn) * w);
                 const bool frame = w < 0 || w > 4.5 || static_cast<int>(s) % 5 == 0;

@@ -4,6 +4,8 @@
 #include "display/palette_block.h"
 #include "tools/mkworld/noise.h"
 
+#include <cmath>
+
 namespace {
 
 struct RampSpec {
@@ -58,7 +60,7 @@ bool IsFixedEntry(int index) {
 }
 
 std::uint8_t Mix(std::uint8_t a, std::uint8_t b, double t) {
-    return static_cast<std::uint8_t>(a + (b - a) * t + 0.5);
+    return static_cast<std::uint8_t>(std::lround(a + (b - a) * t));
 }
 
 Rgb RampColour(const RampSpec &spec, int step, int count) {
@@ -138,7 +140,7 @@ void BuildPalette() {
 }
 
 int Shade(Ramp ramp, double t) {
-    const int step = static_cast<int>(Clamp01(t) * (RampCount[ramp] - 1) + 0.5);
+    const int step = static_cast<int>(std::lround(Clamp01(t) * (RampCount[ramp] - 1)));
     return RampEntries[ramp][step];
 }
 
