@@ -210,6 +210,11 @@ def main():
     parser.add_argument("--burst", type=int, default=160, help="keys in the random burst")
     args = parser.parse_args()
     args.world = os.path.abspath(args.world)
+    try:
+        read_world(args.world)
+    except Failure as failure:
+        print("FAIL: %s" % failure)
+        return 1
     shutil.rmtree(args.out, ignore_errors=True)
     data = os.path.join(args.out, "data")
     listing = subprocess.run([sys.executable, os.path.join(HERE, "make_bad_inputs.py"),
