@@ -55,6 +55,12 @@ CHANGES_FILES = {"creat", "rename", "renameat", "renameat2", "unlink", "unlinkat
 SYSCALL = re.compile(r"^(\d+)\s+(\w+)\((.*)$")
 
 
+class StartRefused(Failure):
+    """The viewer showed a start-up box instead of its window. On a loaded machine Xvfb now and
+    then refuses a connection; SDL's video start then fails and the viewer says so, as it
+    should. The case is tried once more."""
+
+
 def region(frame, box):
     x0, y0, x1, y1 = box
     return b"".join(frame[(y * WIDTH + x0) * 3:(y * WIDTH + x1) * 3] for y in range(y0, y1))
@@ -128,6 +134,23 @@ def viewer_pid(tracer):
     raise Failure("strace started no viewer")
 
 
+def descendants(pid):
+    """Every process below pid, by the kernel's own lists."""
+    found = []
+    try:
+        tasks = os.listdir(f"/proc/{pid}/task")
+    except OSError:
+        return found
+    for task in tasks:
+        try:
+            children = open(f"/proc/{pid}/task/{task}/children").read().split()
+        except OSError:
+            continue
+        for child in map(int, children):
+            found += [child, *descendants(child)]
+    return found
+
+
 def window_size(session, window):
     info = subprocess.run(["xwininfo", "-id", window], env=session.env, capture_output=True,
                           text=True).stdout
@@ -164,7 +187,7 @@ def drive(session, args, case, window, tracer, result):
     # The first frame: the overlay's first digit shows once ink and paper differ; a palette
     # whose every entry is one colour shows nothing to wait for.
     first = None
-    deadline = time.monotonic() + 10
+    deadline = time.monotonic() + 40
     while time.monotonic() < deadline and first is None:
         frame = session.screenshot()
         if shows_overlay(frame):
@@ -236,12 +259,16 @@ def run_case(session, args, case, folder):
                           message_box=True)
             close_viewer(session, args, window, tracer, 30)
         else:
-            check(size == (WIDTH, HEIGHT), f"the viewer's window is {size}")
+            if size != (WIDTH, HEIGHT):
+                session.save(session.screenshot(), f"{case}-unexpected")
+                close_viewer(session, args, window, tracer, 30)
+                raise StartRefused(f"the viewer's window is {size}")
             drive(session, args, case, window, tracer, result)
         result["read"] = sorted(check_trace(log))
     finally:
-        # Whatever went wrong, neither the viewer nor its tracer outlives the case.
-        for process_id in (pid, tracer.pid):
+        # Whatever went wrong, neither the viewer, its message box's process nor the tracer
+        # outlives the case.
+        for process_id in [*descendants(pid), pid, tracer.pid]:
             try:
                 os.kill(process_id, 9)
             except ProcessLookupError:
@@ -269,7 +296,11 @@ def run_shard(args, cases):
                         return
                     case, folder = pending.pop(0)
                 try:
-                    results[case] = run_case(session, args, case, folder)
+                    try:
+                        results[case] = run_case(session, args, case, folder)
+                    except StartRefused as refused:
+                        print(f"{case}: {refused}; once more", flush=True)
+                        results[case] = run_case(session, args, case, folder)
                 except (Failure, subprocess.CalledProcessError) as failure:
                     failures[case] = str(failure)
         except Failure as failure:
