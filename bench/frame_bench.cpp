@@ -1,0 +1,309 @@
+// RenderFrame on the SDL software surfaces for one display mode, against the irreducible cost
+// measured in the same run: a memset of the back buffer plus a memcpy of as many bytes as the
+// frame's tile copies move (the floor), plus the frame's terrain lookups timed alone. Also the
+// presentation, and the start-up to the first frame. The demo world is read from
+// DRAVIK_WORLD_DIR; the worst case is built in memory over it.
+
+#include "display/display_mode.h"
+#include "display/draw.h"
+#include "display/sdl/pixel_rows.h"
+#include "display/sdl/sdl_display.h"
+#include "mapdata/segment.h"
+#include "mapdata/terrain.h"
+#include "view/commands.h"
+#include "view/render_frame.h"
+#include "view/view_state.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Visible cells as the frame composition decides them (origin inside 0..W, 0..H).
+template <typename Visit> void ForEachVisibleCell(Visit visit) {
+    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
+        const long y = static_cast<long>(ViewState.scrollY) + row * CELL_PITCH;
+        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
+            const long x = static_cast<long>(ViewState.scrollX) + column * CELL_PITCH;
+            if (x >= 0 && x <= W && y >= 0 && y <= H) {
+                visit(row, column, x, y);
+            }
+        }
+    }
+}
+
+// Bytes the frame's tile copies move: every found layer whose copy is not refused.
+long CopiedBytes() {
+    long bytes = 0;
+    ForEachVisibleCell([&](int row, int column, long x, long y) {
+        TerrainRef refs[MAP_CELL_LAYERS];
+        SplitMapCell(row, column, refs);
+        for (const TerrainRef &ref : refs) {
+            const int index = FindTerrainRecord(ref.kind, ref.level);
+            if (index == NO_TERRAIN) {
+                continue;
+            }
+            const TerrainPlacement p = ReadTerrainPlacement(index);
+            const DrawRect source{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom};
+            const long left = x - p.anchorX;
+            const long top = y - p.anchorY;
+            const DrawRect destination{static_cast<int>(left), static_cast<int>(top),
+                                       static_cast<int>(left + p.srcRight - p.srcLeft),
+                                       static_cast<int>(top + p.srcBottom - p.srcTop)};
+            if (RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) &&
+                RectInsideSurface(destination, W, H)) {
+                bytes += static_cast<long>(p.srcRight - p.srcLeft) * (p.srcBottom - p.srcTop);
+            }
+        }
+    });
+    return bytes;
+}
+
+std::string DemoWorld() {
+    return DRAVIK_WORLD_DIR;
+}
+
+bool LoadDemoWorld() {
+    std::filesystem::current_path(DemoWorld());
+    ViewState = ViewStateFields{};
+    return LoadTerrainTable();
+}
+
+// Every cell of the drawn window holds four layers: three naming the table's last three
+// records (found after a scan of almost the whole table), one naming a pair no record holds
+// (a scan of the whole table). The three records take the placement of three of the demo
+// world's largest tiles, so the copies are real tiles with real transparency.
+void BuildWorstCase() {
+    LoadDemoWorld();
+    int largest[3] = {0, 0, 0};
+    auto area = [](int index) {
+        const TerrainPlacement p = ReadTerrainPlacement(index);
+        return static_cast<long>(p.srcRight - p.srcLeft) * (p.srcBottom - p.srcTop);
+    };
+    for (int index = 0; index < TERRAIN_RECORD_COUNT - 3; ++index) {
+        const TerrainPlacement p = ReadTerrainPlacement(index);
+        if (p.srcRight - p.srcLeft > 3 * CELL_PITCH || p.srcBottom - p.srcTop > 3 * CELL_PITCH) {
+            continue;
+        }
+        for (int k = 0; k < 3; ++k) {
+            if (area(index) > area(largest[k])) {
+                for (int m = 2; m > k; --m) {
+                    largest[m] = largest[m - 1];
+                }
+                largest[k] = index;
+                break;
+            }
+        }
+    }
+    unsigned char copies[3][TERRAIN_RECORD_SIZE];
+    for (int k = 0; k < 3; ++k) {
+        std::memcpy(copies[k], TerrainTable + largest[k] * TERRAIN_RECORD_SIZE,
+                    TERRAIN_RECORD_SIZE);
+    }
+    // No other record may hold the pairs used here, so renumber the whole table out of the way.
+    for (int index = 0; index < TERRAIN_RECORD_COUNT; ++index) {
+        unsigned char *record = TerrainTable + index * TERRAIN_RECORD_SIZE;
+        record[TERRAIN_KIND_OFFSET] = static_cast<unsigned char>(1 + index % 200);
+        record[TERRAIN_LEVEL_OFFSET] = static_cast<unsigned char>(1 + index / 200);
+    }
+    for (int k = 0; k < 3; ++k) {
+        unsigned char *record = TerrainTable + (TERRAIN_RECORD_COUNT - 3 + k) * TERRAIN_RECORD_SIZE;
+        std::memcpy(record, copies[k], TERRAIN_RECORD_SIZE);
+        record[TERRAIN_KIND_OFFSET] = static_cast<unsigned char>(240 + k);
+        record[TERRAIN_LEVEL_OFFSET] = static_cast<unsigned char>(10 + k);
+    }
+    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
+        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
+            unsigned char *cell = MapGrid + (row * SEGMENT_COLUMNS + column) * MAP_CELL_SIZE;
+            // Layer l: level byte 6 - 2l, kind byte 7 - 2l.
+            for (int layer = 0; layer < 3; ++layer) {
+                cell[7 - 2 * layer] = static_cast<unsigned char>(240 + layer);
+                cell[6 - 2 * layer] = static_cast<unsigned char>(10 + layer);
+            }
+            cell[1] = 250; // layer 3: a pair nobody holds
+            cell[0] = 250;
+        }
+    }
+}
+
+void PrepareWorld(bool worst) {
+    if (worst) {
+        BuildWorstCase();
+    } else {
+        LoadDemoWorld();
+    }
+}
+
+void Frame(benchmark::State &state, bool worst) {
+    PrepareWorld(worst);
+    for ([[maybe_unused]] auto _ : state) {
+        RenderFrame();
+    }
+    benchmark::DoNotOptimize(BackBufferSurface->pixels);
+    state.counters["copied_bytes"] = static_cast<double>(CopiedBytes());
+}
+
+void Floor(benchmark::State &state, bool worst) {
+    PrepareWorld(worst);
+    const long bytes = CopiedBytes();
+    std::vector<std::uint8_t> back(static_cast<std::size_t>(W) * H);
+    std::vector<std::uint8_t> target(static_cast<std::size_t>(bytes) + 1);
+    std::vector<std::uint8_t> source(static_cast<std::size_t>(bytes) + 1, 7);
+    for ([[maybe_unused]] auto _ : state) {
+        std::memset(back.data(), 170, back.size());
+        std::memcpy(target.data(), source.data(), static_cast<std::size_t>(bytes));
+        benchmark::DoNotOptimize(back.data());
+        benchmark::DoNotOptimize(target.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["copied_bytes"] = static_cast<double>(bytes);
+}
+
+void Lookups(benchmark::State &state, bool worst) {
+    PrepareWorld(worst);
+    for ([[maybe_unused]] auto _ : state) {
+        int sum = 0;
+        ForEachVisibleCell([&](int row, int column, long, long) {
+            TerrainRef refs[MAP_CELL_LAYERS];
+            SplitMapCell(row, column, refs);
+            for (const TerrainRef &ref : refs) {
+                sum += FindTerrainRecord(ref.kind, ref.level);
+            }
+        });
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+// The conversion alone: INDEX8 through the palette into 32-bit texels.
+void ExpandForPresent(benchmark::State &state) {
+    LoadDemoWorld();
+    RenderFrame();
+    std::uint32_t colours[256];
+    for (int i = 0; i < 256; ++i) {
+        const SDL_Color c = DisplayPalette->colors[i];
+        colours[i] = 0xFF000000U | (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b;
+    }
+    std::vector<std::uint32_t> texels(static_cast<std::size_t>(W) * H);
+    for ([[maybe_unused]] auto _ : state) {
+        ExpandIndexedRows(static_cast<const std::uint8_t *>(BackBufferSurface->pixels),
+                          BackBufferSurface->pitch, colours, texels.data(), W * 4, W, H);
+        benchmark::DoNotOptimize(texels.data());
+    }
+}
+
+// Lock, convert, unlock, copy at logical size and present, on SDL's software renderer.
+void Present(benchmark::State &state) {
+    ReleaseDisplay();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        state.SkipWithError("no SDL video");
+        return;
+    }
+    SDL_Window *window = SDL_CreateWindow("Dravik", 0, 0, W, H, SDL_WINDOW_HIDDEN);
+    SDL_Renderer *renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    std::filesystem::current_path(DemoWorld());
+    InitDisplay(window, renderer);
+    LoadTerrainTable();
+    ClearBackBuffer(DrawRect{0, 0, W, H}, CLEAR_FILL_VALUE);
+    for ([[maybe_unused]] auto _ : state) {
+        PresentBackBuffer();
+    }
+    ReleaseDisplay();
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    InitDisplay(nullptr, nullptr);
+}
+
+// The program's own start-up work up to its first frame, without the window system: the
+// terrain table and first segment, the palette, both surfaces, the sheet from tiles.bmp.
+void StartUp(benchmark::State &state) {
+    std::filesystem::current_path(DemoWorld());
+    for ([[maybe_unused]] auto _ : state) {
+        ReleaseDisplay();
+        ViewState = ViewStateFields{};
+        LoadTerrainTable();
+        InitDisplay(nullptr, nullptr);
+        RenderFrame();
+    }
+}
+
+// Keeps every run's time per iteration, to print the ratios after the console table.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
+            // The fastest repetition: the least disturbed by the rest of the machine.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
+                milliseconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> milliseconds;
+};
+
+double Fastest(const std::vector<double> &times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+// Five repetitions each; the table shows their mean, median, spread and fastest.
+void Repeated(benchmark::internal::Benchmark *benchmark) {
+    benchmark->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("min", Fastest);
+}
+
+void Once(benchmark::internal::Benchmark *benchmark) {
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
+void PrintRatios(const RatioReporter &reporter) {
+    std::printf("\n%dx%d  frame / (floor + lookups), time per frame in ms\n", W, H);
+    for (const char *world : {"demo", "worst"}) {
+        auto at = [&](const std::string &what) {
+            const auto it = reporter.milliseconds.find(what + "/" + world);
+            return it == reporter.milliseconds.end() ? 0.0 : it->second;
+        };
+        const double frame = at("Frame");
+        const double irreducible = at("Floor") + at("Lookups");
+        if (frame > 0 && irreducible > 0) {
+            std::printf("  %-5s  frame %.3f  floor %.3f  lookups %.3f  ratio %.2f\n", world, frame,
+                        at("Floor"), at("Lookups"), frame / irreducible);
+        }
+    }
+}
+
+} // namespace
+
+// NOLINTBEGIN(clang-analyzer-cplusplus.NewDeleteLeaks): the library keeps what it registers.
+BENCHMARK_CAPTURE(Frame, demo, false)->Apply(Repeated);
+BENCHMARK_CAPTURE(Floor, demo, false)->Apply(Repeated);
+BENCHMARK_CAPTURE(Lookups, demo, false)->Apply(Repeated);
+BENCHMARK_CAPTURE(Frame, worst, true)->Apply(Repeated);
+BENCHMARK_CAPTURE(Floor, worst, true)->Apply(Repeated);
+BENCHMARK_CAPTURE(Lookups, worst, true)->Apply(Repeated);
+BENCHMARK(ExpandForPresent)->Apply(Once);
+BENCHMARK(Present)->Apply(Once);
+BENCHMARK(StartUp)->Apply(Once);
+// NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
+
+int main(int argc, char **argv) {
+    InitDisplay(nullptr, nullptr); // surfaces only: a frame ends without presenting
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintRatios(reporter);
+    ReleaseDisplay();
+    benchmark::Shutdown();
+    return 0;
+}

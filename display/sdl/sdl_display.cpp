@@ -1,0 +1,144 @@
+#include "display/sdl/sdl_display.h"
+
+#include "display/display_mode.h"
+#include "display/draw.h"
+#include "display/palette_block.h"
+#include "display/sdl/palette_match.h"
+
+SDL_Renderer *DisplayRenderer = nullptr;
+SDL_Texture *PresentTexture = nullptr;
+SDL_Surface *BackBufferSurface = nullptr;
+SDL_Surface *TileSheetSurface = nullptr;
+SDL_Palette *DisplayPalette = nullptr;
+std::uint8_t OverlayInkIndex = 0;
+std::uint8_t OverlayPaperIndex = 0;
+
+namespace {
+
+bool RenderingLost = false;
+
+SDL_Texture *MakePresentTexture(SDL_Renderer *renderer) {
+    return SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, W, H);
+}
+
+SDL_Surface *MakeIndexedSurface(int width, int height) {
+    SDL_Surface *surface =
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
+    if (surface != nullptr) {
+        SDL_SetSurfacePalette(surface, DisplayPalette);
+    }
+    return surface;
+}
+
+void ChooseOverlayColours() {
+    OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
+    OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);
+}
+
+} // namespace
+
+SDL_Palette *LoadTilePalette(const char *path) {
+    unsigned char block[PALETTE_BLOCK_SIZE];
+    if (!ReadPaletteBlock(path, block)) {
+        return nullptr;
+    }
+    PaletteEntry entries[PALETTE_ENTRIES];
+    BuildPaletteEntries(block, entries);
+    SDL_Palette *palette = SDL_AllocPalette(PALETTE_ENTRIES);
+    if (palette == nullptr) {
+        return nullptr;
+    }
+    SDL_Color colours[PALETTE_ENTRIES];
+    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
+        // The flags byte has no meaning to SDL; every entry is opaque.
+        colours[i] = SDL_Color{entries[i].red, entries[i].green, entries[i].blue, 255};
+    }
+    SDL_SetPaletteColors(palette, colours, 0, PALETTE_ENTRIES);
+    return palette;
+}
+
+SDL_Palette *MakeDefaultPalette() {
+    SDL_Palette *palette = SDL_AllocPalette(PALETTE_ENTRIES);
+    if (palette == nullptr) {
+        return nullptr;
+    }
+    SDL_Color colours[PALETTE_ENTRIES];
+    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
+        colours[i] = SDL_Color{static_cast<Uint8>((i >> 5) * 255 / 7),
+                               static_cast<Uint8>(((i >> 2) & 7) * 255 / 7),
+                               static_cast<Uint8>((i & 3) * 255 / 3), 255};
+    }
+    SDL_SetPaletteColors(palette, colours, 0, PALETTE_ENTRIES);
+    return palette;
+}
+
+void LoadTileSheet() {
+    // Read from disk every time, like the other platform's loader.
+    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
+    FillSheetFromPicture(picture, DisplayPalette, TileSheetSurface);
+    SDL_FreeSurface(picture);
+}
+
+int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
+    if (renderer != nullptr) {
+        SDL_ShowWindow(window);
+        if (SDL_RenderSetLogicalSize(renderer, W, H) < 0) {
+            return -1;
+        }
+        DisplayRenderer = renderer;
+        PresentTexture = MakePresentTexture(renderer);
+        if (PresentTexture == nullptr) {
+            return -1;
+        }
+    }
+    DisplayPalette = LoadTilePalette(TILE_SHEET_FILE);
+    if (DisplayPalette == nullptr) {
+        DisplayPalette = MakeDefaultPalette();
+    }
+    if (DisplayPalette == nullptr) {
+        return -1;
+    }
+    ChooseOverlayColours();
+    // One palette object on both surfaces: only then does SDL copy indices one to one.
+    BackBufferSurface = MakeIndexedSurface(W, H);
+    if (BackBufferSurface == nullptr) {
+        return -1;
+    }
+    TileSheetSurface = MakeIndexedSurface(TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT);
+    if (TileSheetSurface == nullptr) {
+        return -1;
+    }
+    LoadTileSheet();
+    SDL_SetColorKey(TileSheetSurface, SDL_TRUE, TRANSPARENT_INDEX);
+    return 0;
+}
+
+void NoteRenderingLost() {
+    RenderingLost = true;
+}
+
+void RestoreLostSurfaces() {
+    if (!RenderingLost || DisplayRenderer == nullptr) {
+        return;
+    }
+    RenderingLost = false;
+    if (PresentTexture != nullptr) {
+        SDL_DestroyTexture(PresentTexture);
+    }
+    PresentTexture = MakePresentTexture(DisplayRenderer);
+}
+
+void ReleaseDisplay() {
+    if (PresentTexture != nullptr) {
+        SDL_DestroyTexture(PresentTexture);
+        PresentTexture = nullptr;
+    }
+    SDL_FreeSurface(TileSheetSurface);
+    TileSheetSurface = nullptr;
+    SDL_FreeSurface(BackBufferSurface);
+    BackBufferSurface = nullptr;
+    SDL_FreePalette(DisplayPalette);
+    DisplayPalette = nullptr;
+    DisplayRenderer = nullptr;
+    RenderingLost = false;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The SDL2 display: an 8-bit indexed back buffer of the build's W x H and a 1300 x 3900 tile
+// sheet sharing one palette, shown through a streaming texture at logical size W x H.
+
+#include <SDL.h>
+
+#include <cstdint>
+
+// The process-wide display slots; empty before InitDisplay and after ReleaseDisplay.
+extern SDL_Renderer *DisplayRenderer;  // not owned: the shell makes and destroys it
+extern SDL_Texture *PresentTexture;    // the back buffer's colours, W x H, ARGB
+extern SDL_Surface *BackBufferSurface; // INDEX8, W x H, target of all drawing
+extern SDL_Surface *TileSheetSurface;  // INDEX8, 1300 x 3900, colour key 142
+extern SDL_Palette *DisplayPalette;    // shared by both surfaces
+
+// Takes the display: shows the window, sets the renderer's logical size, and makes the texture,
+// the surfaces, the palette and the sheet's contents. Returns a negative code on failure,
+// leaving what was made in its slot. With no window and renderer (tests, benchmarks) only the
+// surfaces and palette are made and presenting does nothing.
+int InitDisplay(SDL_Window *window, SDL_Renderer *renderer);
+
+// Called for SDL's reports that render targets or the whole device were reset.
+void NoteRenderingLost();
+
+// Recreates what was reported lost since the last call: the presentation texture. The
+// surfaces live in system memory and are never lost.
+void RestoreLostSurfaces();
+
+// Frees the texture, the surfaces and the palette, and empties their slots.
+void ReleaseDisplay();
+
+// The palette from the header of path by the portable rule, or nullptr when the file cannot
+// be opened or no palette can be allocated.
+SDL_Palette *LoadTilePalette(const char *path);
+
+// The palette used when LoadTilePalette gives none: 3 bits of red, 3 of green and 2 of blue,
+// index = red << 5 | green << 2 | blue, each channel spread evenly over 0 to 255.
+SDL_Palette *MakeDefaultPalette();
+
+// Fills the tile sheet from tiles.bmp; without a picture the sheet holds the transparent index.
+void LoadTileSheet();
+
+// Overlay colours: the palette entries nearest to black and to white.
+extern std::uint8_t OverlayInkIndex;
+extern std::uint8_t OverlayPaperIndex;

@@ -1,0 +1,396 @@
+// The SDL display on real surfaces: the clear, the keyed copy and its refusals, the sheet's
+// indices from 8-bit and 24-bit pictures, the overlay box, the default palette, presentation.
+
+#include "display/display_mode.h"
+#include "display/draw.h"
+#include "display/palette_block.h"
+#include "display/sdl/overlay_font.h"
+#include "display/sdl/sdl_display.h"
+#include "tests/sdl/bmp_file.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int SHEET_W = TILE_SHEET_WIDTH;
+constexpr int SHEET_H = TILE_SHEET_HEIGHT;
+
+// Every entry distinct (red = index); 0 black and 255 white as the demo world keeps them.
+BmpColour TestColour(int i) {
+    if (i == 0) {
+        return {0, 0, 0};
+    }
+    if (i == 255) {
+        return {255, 255, 255};
+    }
+    return {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 77};
+}
+
+std::uint8_t SheetPattern(int x, int y) {
+    return static_cast<std::uint8_t>((x + 3 * y) % 256);
+}
+
+std::uint8_t Pixel(const SDL_Surface *surface, int x, int y) {
+    return static_cast<const std::uint8_t *>(surface->pixels)[y * surface->pitch + x];
+}
+
+int CountPixels(const SDL_Surface *surface, std::uint8_t index) {
+    int count = 0;
+    for (int y = 0; y < surface->h; ++y) {
+        for (int x = 0; x < surface->w; ++x) {
+            count += Pixel(surface, x, y) == index ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+bool SameColour(const SDL_Color &a, const BmpColour &b) {
+    return a.r == b.red && a.g == b.green && a.b == b.blue;
+}
+
+// Each test runs in a folder of its own, where it writes the tiles.bmp it needs.
+class SdlDisplay : public testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "dravik-pixel-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        fs::current_path(folder_);
+    }
+
+    void TearDown() override {
+        ReleaseDisplay();
+        fs::current_path(previous_);
+        fs::remove_all(folder_);
+    }
+
+    void WriteTestSheet(bool topDown = false) {
+        BmpColour table[256];
+        for (int i = 0; i < 256; ++i) {
+            table[i] = TestColour(i);
+        }
+        ASSERT_TRUE(WriteBmp8("tiles.bmp", SHEET_W, SHEET_H, table, SheetPattern, topDown));
+    }
+
+    void InitWithTestSheet() {
+        WriteTestSheet();
+        ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    }
+
+    void ClearAll() { ClearBackBuffer(DrawRect{0, 0, W, H}, CLEAR_FILL_VALUE); }
+
+    fs::path previous_;
+    fs::path folder_;
+};
+
+TEST_F(SdlDisplay, ClearWritesTheFillValuesLowByte) {
+    InitWithTestSheet();
+    ClearAll();
+    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H);
+    ClearBackBuffer(DrawRect{0, 0, W, H}, 0x123456);
+    EXPECT_EQ(CountPixels(BackBufferSurface, 0x56), W * H);
+}
+
+TEST_F(SdlDisplay, BothSurfacesShareOnePaletteAndTheSheetHasItsKey) {
+    InitWithTestSheet();
+    EXPECT_EQ(BackBufferSurface->format->palette, TileSheetSurface->format->palette);
+    EXPECT_EQ(BackBufferSurface->w, W);
+    EXPECT_EQ(BackBufferSurface->h, H);
+    EXPECT_EQ(TileSheetSurface->w, SHEET_W);
+    EXPECT_EQ(TileSheetSurface->h, SHEET_H);
+    Uint32 key = 0;
+    ASSERT_EQ(SDL_GetColorKey(TileSheetSurface, &key), 0);
+    EXPECT_EQ(key, 142U);
+}
+
+TEST_F(SdlDisplay, CopySkipsTheKeyAndCopiesEverythingElseOneToOne) {
+    InitWithTestSheet();
+    ClearAll();
+    // Rows 0 to 2 of the sheet, columns 0 to 199: the pattern holds 142 in every row.
+    CopyTile(DrawRect{0, 0, 200, 3}, DrawRect{10, 5, 210, 8});
+    int kept = 0;
+    int copiedClear = 0; // source pixels that happen to be 170
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const std::uint8_t source = SheetPattern(x, y);
+            const std::uint8_t shown = Pixel(BackBufferSurface, 10 + x, 5 + y);
+            if (source == TRANSPARENT_INDEX) {
+                EXPECT_EQ(shown, 170) << x << "," << y;
+                ++kept;
+            } else {
+                EXPECT_EQ(shown, source) << x << "," << y;
+                copiedClear += source == 170 ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(kept, 0);
+    // Nothing else touched.
+    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H - 600 + kept + copiedClear);
+}
+
+TEST_F(SdlDisplay, CopyLeavingEitherSurfaceAtAnyEdgeIsRefusedWhole) {
+    InitWithTestSheet();
+    const DrawRect refused[][2] = {
+        // Source past each edge of the sheet; the destination would fit.
+        {{-1, 0, 9, 10}, {100, 100, 110, 110}},
+        {{0, -1, 10, 9}, {100, 100, 110, 110}},
+        {{SHEET_W - 9, 0, SHEET_W + 1, 10}, {100, 100, 110, 110}},
+        {{0, SHEET_H - 9, 10, SHEET_H + 1}, {100, 100, 110, 110}},
+        // Destination past each edge of the back buffer; the source would fit.
+        {{1, 1, 11, 11}, {-1, 100, 9, 110}},
+        {{1, 1, 11, 11}, {100, -1, 110, 9}},
+        {{1, 1, 11, 11}, {W - 9, 100, W + 1, 110}},
+        {{1, 1, 11, 11}, {100, H - 9, 110, H + 1}},
+        // Empty and inverted rectangles.
+        {{5, 5, 5, 15}, {100, 100, 100, 110}},
+        {{15, 5, 5, 15}, {110, 100, 100, 110}},
+    };
+    for (const auto &copy : refused) {
+        ClearAll();
+        CopyTile(copy[0], copy[1]);
+        EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H)
+            << "source " << copy[0].left << "," << copy[0].top << "," << copy[0].right << ","
+            << copy[0].bottom << " destination " << copy[1].left << "," << copy[1].top << ","
+            << copy[1].right << "," << copy[1].bottom;
+    }
+}
+
+TEST_F(SdlDisplay, CopyTouchingTheFarEdgesIsDrawn) {
+    InitWithTestSheet();
+    ClearAll();
+    CopyTile(DrawRect{SHEET_W - 4, SHEET_H - 4, SHEET_W, SHEET_H}, DrawRect{W - 4, H - 4, W, H});
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const std::uint8_t source = SheetPattern(SHEET_W - 4 + x, SHEET_H - 4 + y);
+            EXPECT_EQ(Pixel(BackBufferSurface, W - 4 + x, H - 4 + y),
+                      source == TRANSPARENT_INDEX ? 170 : source);
+        }
+    }
+}
+
+TEST_F(SdlDisplay, EightBitSheetKeepsEveryIndexAndThePaletteIsTheColourTable) {
+    for (const bool topDown : {false, true}) {
+        WriteTestSheet(topDown);
+        ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+        for (int i = 0; i < 256; ++i) {
+            EXPECT_TRUE(SameColour(DisplayPalette->colors[i], TestColour(i))) << i;
+        }
+        int wrong = 0;
+        for (int y = 0; y < SHEET_H; ++y) {
+            for (int x = 0; x < SHEET_W; ++x) {
+                wrong += Pixel(TileSheetSurface, x, y) != SheetPattern(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << (topDown ? "top-down" : "bottom-up");
+        ReleaseDisplay();
+    }
+}
+
+TEST_F(SdlDisplay, EqualColoursLandOnTheFirstEntryOfThatColour) {
+    BmpColour table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = TestColour(i);
+    }
+    table[20] = table[10];
+    ASSERT_TRUE(WriteBmp8("tiles.bmp", SHEET_W, SHEET_H, table, SheetPattern));
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    for (int x = 0; x < 256; ++x) {
+        const std::uint8_t expected = SheetPattern(x, 0) == 20 ? 10 : SheetPattern(x, 0);
+        EXPECT_EQ(Pixel(TileSheetSurface, x, 0), expected) << x;
+    }
+}
+
+// A 24-bit tiles.bmp has no colour table: by the palette rule its 256 entries are the first 1,024
+// bytes after the header as they are, which are the bottom row's pixel bytes. The bottom row
+// is written to carry palette entry k = (k, 255 - k, 77); the rows above use those colours, so
+// each must land on its own entry, and a colour near entry 10 on entry 10.
+TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
+    std::vector<std::uint8_t> carrier(static_cast<std::size_t>(SHEET_W) * 3, 0);
+    for (int k = 0; k < 256; ++k) {
+        carrier[4 * k] = static_cast<std::uint8_t>(k);
+        carrier[4 * k + 1] = static_cast<std::uint8_t>(255 - k);
+        carrier[4 * k + 2] = 77;
+    }
+    auto colourOf = [&](int x, int y) -> BmpColour {
+        if (y == SHEET_H - 1) {
+            return {carrier[3 * x + 2], carrier[3 * x + 1], carrier[3 * x]};
+        }
+        if (y == 0 && x < 8) {
+            return {10, 245, 80};
+        }
+        const int k = (x + y) % 256;
+        return {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77};
+    };
+    ASSERT_TRUE(WriteBmp24("tiles.bmp", SHEET_W, SHEET_H, colourOf));
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    for (int k = 0; k < 256; ++k) {
+        ASSERT_TRUE(SameColour(
+            DisplayPalette->colors[k],
+            BmpColour{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77}))
+            << k;
+    }
+    int wrong = 0;
+    for (int y = 0; y < SHEET_H - 1; ++y) {
+        for (int x = 0; x < SHEET_W; ++x) {
+            const int expected = (y == 0 && x < 8) ? 10 : (x + y) % 256;
+            wrong += Pixel(TileSheetSurface, x, y) != expected ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(SdlDisplay, UnreadablePictureLeavesTheSheetTransparentButKeepsItsPalette) {
+    // The header and colour table alone: a palette can be made, a picture cannot be loaded.
+    BmpColour table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = TestColour(i);
+    }
+    ASSERT_TRUE(WriteBmp8("full.bmp", 4, 4, table, SheetPattern));
+    fs::copy_file("full.bmp", "tiles.bmp");
+    fs::resize_file("tiles.bmp", PALETTE_BLOCK_SIZE);
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[142], TestColour(142)));
+    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+}
+
+TEST_F(SdlDisplay, WithoutTilesBmpTheDefaultPaletteAndAnEmptySheet) {
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    // Three bits of red, three of green, two of blue.
+    const SDL_Color black = DisplayPalette->colors[0];
+    const SDL_Color white = DisplayPalette->colors[255];
+    const SDL_Color clear = DisplayPalette->colors[170]; // 101 010 10
+    EXPECT_EQ((black.r | black.g | black.b), 0);
+    EXPECT_EQ((white.r & white.g & white.b), 255);
+    EXPECT_EQ(clear.r, 5 * 255 / 7);
+    EXPECT_EQ(clear.g, 2 * 255 / 7);
+    EXPECT_EQ(clear.b, 2 * 255 / 3);
+    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+    ClearAll();
+    CopyTile(DrawRect{0, 0, 55, 55}, DrawRect{0, 0, 55, 55});
+    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H);
+}
+
+TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
+    BmpColour table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = TestColour(i);
+    }
+    // Exact black and white elsewhere; near-misses at 0 and 255.
+    table[0] = {3, 3, 3};
+    table[255] = {250, 250, 250};
+    table[7] = {0, 0, 0};
+    table[200] = {255, 255, 255};
+    ASSERT_TRUE(WriteBmp8("tiles.bmp", SHEET_W, SHEET_H, table, SheetPattern));
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    ClearAll();
+    ASSERT_TRUE(BeginOverlayText());
+    DrawOverlayText(0, 20, "-1234567890");
+    DrawOverlayText(0, 40, "42");
+    EndOverlayText();
+
+    const int boxWidth = 11 * OVERLAY_CELL_WIDTH;
+    int ink = 0;
+    for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
+        for (int x = 0; x < boxWidth; ++x) {
+            const std::uint8_t p = Pixel(BackBufferSurface, x, y);
+            ASSERT_TRUE(p == 7 || p == 200) << x << "," << y << " is " << int{p};
+            ink += p == 7 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(ink, 11 * 10);
+    // The minus sign is one horizontal bar.
+    for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
+        int rowInk = 0;
+        for (int x = 0; x < OVERLAY_CELL_WIDTH; ++x) {
+            rowInk += Pixel(BackBufferSurface, x, y) == 7 ? 1 : 0;
+        }
+        EXPECT_TRUE(rowInk == 0 || rowInk >= 5) << y;
+    }
+    // Every glyph differs from every other, so the numbers can be read.
+    for (int a = 1; a < 11; ++a) {
+        for (int b = a + 1; b < 11; ++b) {
+            bool differ = false;
+            for (int y = 20; y < 36 && !differ; ++y) {
+                for (int x = 0; x < OVERLAY_CELL_WIDTH && !differ; ++x) {
+                    differ = Pixel(BackBufferSurface, a * 8 + x, y) !=
+                             Pixel(BackBufferSurface, b * 8 + x, y);
+                }
+            }
+            EXPECT_TRUE(differ) << a << " " << b;
+        }
+    }
+    // "42" is the same two glyphs as in the first line.
+    for (int y = 0; y < OVERLAY_CELL_HEIGHT; ++y) {
+        for (int x = 0; x < OVERLAY_CELL_WIDTH; ++x) {
+            EXPECT_EQ(Pixel(BackBufferSurface, x, 40 + y),
+                      Pixel(BackBufferSurface, 32 + x, 20 + y));
+            EXPECT_EQ(Pixel(BackBufferSurface, 8 + x, 40 + y),
+                      Pixel(BackBufferSurface, 16 + x, 20 + y));
+        }
+    }
+    // Outside the two boxes nothing changed.
+    const int boxes = boxWidth * OVERLAY_CELL_HEIGHT + 2 * OVERLAY_CELL_WIDTH * OVERLAY_CELL_HEIGHT;
+    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H - boxes);
+}
+
+TEST_F(SdlDisplay, OverlayNearTheEdgeIsCutNotWrapped) {
+    InitWithTestSheet();
+    ClearAll();
+    DrawOverlayText(W - 4, H - 8, "88");
+    int changed = W * H - CountPixels(BackBufferSurface, 170);
+    EXPECT_EQ(changed, 4 * 8);
+}
+
+// Presentation under SDL's dummy video driver and software renderer: each pixel reaches the
+// screen in its palette colour.
+TEST_F(SdlDisplay, PresentShowsTheBackBufferInThePalettesColours) {
+    InitWithTestSheet();
+    ReleaseDisplay();
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window *window = SDL_CreateWindow("Dravik", 0, 0, W, H, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    SDL_Renderer *renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    ASSERT_NE(renderer, nullptr) << SDL_GetError();
+    ASSERT_EQ(InitDisplay(window, renderer), 0);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        ClearAll();
+        CopyTile(DrawRect{0, 0, 256, 3}, DrawRect{pass, 7, 256 + pass, 10});
+        if (pass == 1) {
+            // A reported reset and the next activation give a new texture that still works.
+            NoteRenderingLost();
+            RestoreLostSurfaces();
+            ASSERT_NE(PresentTexture, nullptr);
+        }
+        PresentBackBuffer();
+        std::vector<Uint32> shown(static_cast<std::size_t>(W) * H);
+        ASSERT_EQ(
+            SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, shown.data(), W * 4),
+            0)
+            << SDL_GetError();
+        int wrong = 0;
+        for (int y = 0; y < H; ++y) {
+            for (int x = 0; x < W; ++x) {
+                const SDL_Color c = DisplayPalette->colors[Pixel(BackBufferSurface, x, y)];
+                const Uint32 expected = (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b;
+                wrong += (shown[static_cast<std::size_t>(y) * W + x] & 0xFFFFFFU) != expected;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "pass " << pass;
+    }
+    ReleaseDisplay();
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+}
+
+} // namespace
