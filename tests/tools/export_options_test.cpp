@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -16,7 +16,7 @@ struct Parsed {
     std::string error;
 };
 
-Parsed Parse(std::initializer_list<const char *> args) {
+Parsed Parse(const std::vector<const char *> &args) {
     std::vector<const char *> argv = {"tileview-export"};
     argv.insert(argv.end(), args.begin(), args.end());
     Parsed parsed{false, {}, {}};
@@ -56,7 +56,7 @@ TEST(ExportOptions, EveryOptionInBothSpellings) {
 }
 
 TEST(ExportOptions, WrongArgumentsSayWhatIsWrong) {
-    const std::vector<std::pair<std::initializer_list<const char *>, std::string>> cases = {
+    const std::vector<std::pair<std::vector<const char *>, std::string>> cases = {
         {{"--mode", "800"}, "--mode '800': not one of 1024, 1600, 1280, 640"},
         {{"--mode", "1024x"}, "--mode '1024x'"},
         {{"--segment", "6"}, "--segment '6': not a segment index 0 to 5"},
