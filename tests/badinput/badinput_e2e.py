@@ -238,14 +238,14 @@ def wait_no_window(session, name, timeout=20):
     raise Failure(f"a window named {name} is still there")
 
 
-def run_case(session, args, case, folder):
+def run_case(session, args, case, folder, attempt=""):
     result = {"case": case}
     wait_no_window(session, "Dravik")
     started = time.monotonic()
-    log = os.path.join(args.logs, f"{case}.strace")
-    tracer = session.start(["strace", "-f", "-qq", "-e", "trace=%file,%process,memfd_create",
-                            "-o", log, args.program], cwd=folder, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
+    log = os.path.join(args.logs, f"{case}{attempt}.strace")
+    calls = "trace=%file,%process,memfd_create,socket,connect"
+    tracer = session.start(["strace", "-f", "-qq", "-e", calls, "-o", log, args.program],
+                           cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     pid = viewer_pid(tracer)
     try:
         window = session.find_window("Dravik", timeout=30)
@@ -300,7 +300,7 @@ def run_shard(args, cases):
                         results[case] = run_case(session, args, case, folder)
                     except StartRefused as refused:
                         print(f"{case}: {refused}; once more", flush=True)
-                        results[case] = run_case(session, args, case, folder)
+                        results[case] = run_case(session, args, case, folder, "-again")
                 except (Failure, subprocess.CalledProcessError) as failure:
                     failures[case] = str(failure)
         except Failure as failure:
