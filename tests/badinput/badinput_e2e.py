@@ -36,10 +36,12 @@ DATA_FILES = {"terrain.db", "tiles.bmp", "seg000.db", "seg001.db", "seg005.db", 
 # The one case that never shows the map: its message box is closed like a window.
 MESSAGE_BOX = {"terrain-missing"}
 # Spoilt files whose first frame is still the demo's own, pixel for pixel: bytes past the end
-# of a block are not read, a colour count is held to 256, a file needed later is not missing
-# yet, and SDL reads the picture in these other forms alike.
-SAME_AS_DEMO = {"terrain-long", "seg000-long", "tiles-long", "seg001-missing", "tiles-colours-0",
-                "tiles-colours-300", "tiles-colours-max", "tiles-top-down", "tiles-rle8"}
+# of a block are not read, the cells on screen lie in the first half of a segment, a colour count
+# is held to 256, a file needed later is not missing yet, and SDL reads the picture in these
+# other forms alike.
+SAME_AS_DEMO = {"terrain-long", "seg000-long", "seg000-truncated-260101", "tiles-long",
+                "seg001-missing", "tiles-colours-0", "tiles-colours-300", "tiles-colours-max",
+                "tiles-top-down", "tiles-rle8"}
 STEPS = 100  # scroll steps each way in each direction
 BURST = 200  # key presses in the burst
 BURST_KEYS = "adwseqADWSEQ zx19"
