@@ -1,3 +1,4 @@
+#include "display/bitmap_extent.h"
 #include "display/draw.h"
 #include "display/palette_block.h"
 #include "display/win32/ddraw_display.h"
@@ -44,7 +45,11 @@ void LoadTileSheet() {
     HDC sheetContext = nullptr;
     (void)TileSheetSurface->GetDC(&sheetContext);
     HDC pictureContext = CreateCompatibleDC(sheetContext);
-    HANDLE picture = LoadImageA(nullptr, TILE_SHEET_FILE, IMAGE_BITMAP, 0, 0, LOAD_PICTURE_FLAGS);
+    // A file cut short is treated as one that does not load: Wine's loader would read past it.
+    HANDLE picture =
+        BitmapFileOnDiskComplete(TILE_SHEET_FILE)
+            ? LoadImageA(nullptr, TILE_SHEET_FILE, IMAGE_BITMAP, 0, 0, LOAD_PICTURE_FLAGS)
+            : nullptr;
     HGDIOBJ previous = SelectObject(pictureContext, picture);
     // GDI carries colours, not indices: each pixel lands on the display palette entry of its
     // colour, which is its own index when the colour table's entries are distinct.
