@@ -113,16 +113,28 @@ void RunMainLoop() {
     }
 }
 
+// The viewer writes no file and starts no program, and neither may the libraries it draws
+// through. An OpenGL driver keeps a shader cache on disk (Mesa opens ~/.cache/mesa_shader_cache
+// for writing), and on X11 SDL backs even a software window with OpenGL unless told not to; so
+// presentation is SDL's software renderer on the window's own X surface. With no session bus,
+// SDL's D-Bus client would launch one (dbus-launch, which writes its address under ~/.dbus);
+// an address no transport accepts makes it go without.
+void KeepLibrariesFromWriting() {
+    SDL_setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
+
 } // namespace
 
 int main() {
     SDL_SetMainReady();
+    KeepLibrariesFromWriting();
     // The video subsystem stands where the window class is registered.
     if (!InitVideo()) {
         ShowStartupMessage(REGISTER_FAILED_TEXT);
         return 0;
     }
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "1");
     // Hidden until the display is taken, as the other platform's window has no size until then.
     SDL_Window *window =
         SDL_CreateWindow(APP_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, W, H,

@@ -4,6 +4,9 @@
 #include "display/draw.h"
 #include "display/palette_block.h"
 #include "display/sdl/palette_match.h"
+#include "mapdata/bytes.h"
+
+#include <cstdlib>
 
 SDL_Renderer *DisplayRenderer = nullptr;
 SDL_Texture *PresentTexture = nullptr;
@@ -28,6 +31,19 @@ SDL_Surface *MakeIndexedSurface(int width, int height) {
         SDL_SetSurfacePalette(surface, DisplayPalette);
     }
     return surface;
+}
+
+constexpr int CORE_HEADER_SIZE = 12; // the oldest information header, 16-bit width and height
+
+// The pixel count the information header claims; the height's sign only gives the row order.
+std::int64_t
+ClaimedPixelCount(const unsigned char header[BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE]) {
+    const unsigned char *info = header + BMP_FILE_HEADER_SIZE;
+    if (ReadU32LE(info) == CORE_HEADER_SIZE) {
+        return std::int64_t{ReadU16LE(info + 4)} * ReadU16LE(info + 6);
+    }
+    return std::llabs(std::int64_t{ReadI32LE(info + 4)}) *
+           std::llabs(std::int64_t{ReadI32LE(info + 8)});
 }
 
 void ChooseOverlayColours() {
@@ -72,9 +88,23 @@ SDL_Palette *MakeDefaultPalette() {
     return palette;
 }
 
+SDL_Surface *LoadTilePicture(const char *path) {
+    SDL_RWops *file = SDL_RWFromFile(path, "rb");
+    if (file == nullptr) {
+        return nullptr;
+    }
+    unsigned char header[BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE];
+    if (SDL_RWread(file, header, sizeof header, 1) != 1 ||
+        ClaimedPixelCount(header) > MAX_PICTURE_PIXELS || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+        SDL_RWclose(file);
+        return nullptr;
+    }
+    return SDL_LoadBMP_RW(file, 1);
+}
+
 void LoadTileSheet() {
     // Read from disk every time, like the other platform's loader.
-    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
+    SDL_Surface *picture = LoadTilePicture(TILE_SHEET_FILE);
     FillSheetFromPicture(picture, DisplayPalette, TileSheetSurface);
     SDL_FreeSurface(picture);
 }

@@ -2,6 +2,8 @@
 // The SDL2 display: an 8-bit indexed back buffer of the build's W x H and a 1300 x 3900 tile
 // sheet sharing one palette, shown through a streaming texture at logical size W x H.
 
+#include "display/draw.h"
+
 #include <SDL.h>
 
 #include <cstdint>
@@ -36,6 +38,16 @@ SDL_Palette *LoadTilePalette(const char *path);
 // The palette used when LoadTilePalette gives none: 3 bits of red, 3 of green and 2 of blue,
 // index = red << 5 | green << 2 | blue, each channel spread evenly over 0 to 255.
 SDL_Palette *MakeDefaultPalette();
+
+// Pictures of more pixels than four sheets are not loaded. Only the sheet's top-left 1300 x 3900
+// can ever show, and SDL's loader allocates and clears the whole picture its header claims, even
+// when the file holds a few bytes: 60000 x 60000 would cost gigabytes and most of a minute.
+inline constexpr std::int64_t MAX_PICTURE_PIXELS =
+    std::int64_t{4} * TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
+
+// The picture in the bitmap file at path, or nullptr when SDL cannot read it or its header
+// claims more than MAX_PICTURE_PIXELS.
+SDL_Surface *LoadTilePicture(const char *path);
 
 // Fills the tile sheet from tiles.bmp; without a picture the sheet holds the transparent index.
 void LoadTileSheet();

@@ -70,13 +70,13 @@ def sheet_with_bits(table, rows, bits):
     reduce = bytes((i >> (8 - bits)) for i in range(256))
     packed = [pad(pack_bits(row.translate(reduce), bits)) for row in reversed(rows)]
     colours = 1 << bits
-    return bmp(info40(SHEET_W, SHEET_H, bits, 0), table[:4 * colours], packed, bits)
+    return bmp(info40(len(rows[0]), len(rows), bits, 0), table[:4 * colours], packed, bits)
 
 
 def sheet_24bit(table, rows):
     bgr = [table[4 * i:4 * i + 3] for i in range(256)]
     packed = [pad(b"".join(bgr[p] for p in row)) for row in reversed(rows)]
-    return bmp(info40(SHEET_W, SHEET_H, 24, 0), b"", packed, 24)
+    return bmp(info40(len(rows[0]), len(rows), 24, 0), b"", packed, 24)
 
 
 def rle8(rows):
@@ -95,13 +95,15 @@ def rle8(rows):
 
 
 def sheet_variants(table, rows):
+    """The picture (rows top first, any size; the demo sheet's for the folders) in other forms."""
+    width, height = len(rows[0]), len(rows)
     bottom_up = list(reversed(rows))
     core_table = b"".join(table[4 * i:4 * i + 3] for i in range(256))
-    v5 = struct.pack("<IiiHHIIiiII", 124, SHEET_W, SHEET_H, 1, 8, 0, 0, 2835, 2835, 256, 0)
+    v5 = struct.pack("<IiiHHIIiiII", 124, width, height, 1, 8, 0, 0, 2835, 2835, 256, 0)
     v5 += struct.pack("<IIII", 0, 0, 0, 0) + b"sRGB" + b"\0" * 36 + struct.pack("<III", 0, 0, 0)
     v5 += struct.pack("<IIII", 4, 0, 0, 0)
     assert len(v5) == 124
-    core = struct.pack("<IHHHH", 12, SHEET_W, SHEET_H, 1, 8)
+    core = struct.pack("<IHHHH", 12, width, height, 1, 8)
     rle = rle8(rows)
     return {
         "tiles-header-12": ("12-byte information header",
@@ -111,18 +113,18 @@ def sheet_variants(table, rows):
         "tiles-1bit": ("1 bit per pixel", sheet_with_bits(table, rows, 1)),
         "tiles-4bit": ("4 bits per pixel", sheet_with_bits(table, rows, 4)),
         "tiles-24bit": ("24 bits per pixel, no colour table", sheet_24bit(table, rows)),
-        "tiles-colours-0": ("colours used 0", bmp(info40(SHEET_W, SHEET_H, 8, 0), table,
+        "tiles-colours-0": ("colours used 0", bmp(info40(width, height, 8, 0), table,
                                                   bottom_up, 8)),
-        "tiles-colours-16": ("colours used 16", bmp(info40(SHEET_W, SHEET_H, 8, 16), table,
+        "tiles-colours-16": ("colours used 16", bmp(info40(width, height, 8, 16), table,
                                                     bottom_up, 8)),
-        "tiles-colours-300": ("colours used 300", bmp(info40(SHEET_W, SHEET_H, 8, 300), table,
+        "tiles-colours-300": ("colours used 300", bmp(info40(width, height, 8, 300), table,
                                                       bottom_up, 8)),
         "tiles-colours-max": ("colours used 4294967295",
-                              bmp(info40(SHEET_W, SHEET_H, 8, 0xFFFFFFFF), table, bottom_up, 8)),
+                              bmp(info40(width, height, 8, 0xFFFFFFFF), table, bottom_up, 8)),
         "tiles-top-down": ("rows top-down (negative height)",
-                           bmp(info40(SHEET_W, -SHEET_H, 8, 0), table, rows, 8)),
+                           bmp(info40(width, -height, 8, 0), table, rows, 8)),
         "tiles-rle8": ("RLE-compressed pixels",
-                       bmp(info40(SHEET_W, SHEET_H, 8, 0, 1, len(rle)), table, None, 8, rle)),
+                       bmp(info40(width, height, 8, 0, 1, len(rle)), table, None, 8, rle)),
     }
 
 

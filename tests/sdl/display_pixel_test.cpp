@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -256,6 +257,75 @@ TEST_F(SdlDisplay, UnreadablePictureLeavesTheSheetTransparentButKeepsItsPalette)
     ASSERT_TRUE(WriteBmp8("full.bmp", 4, 4, table, SheetPattern));
     fs::copy_file("full.bmp", "tiles.bmp");
     fs::resize_file("tiles.bmp", PALETTE_BLOCK_SIZE);
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[142], TestColour(142)));
+    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+}
+
+// A bitmap that claims width x height 8-bit pixels, RLE-compressed, whose data is only the end
+// of picture: a few bytes that SDL's loader takes for a whole picture of that size. core picks
+// the oldest, 12-byte information header (16-bit sizes, 3-byte table entries).
+void WriteClaimedPicture(const char *path, std::int32_t width, std::int32_t height,
+                         bool core = false) {
+    using bmp_detail::Put16;
+    using bmp_detail::Put32;
+    const std::uint32_t info = core ? 12 : 40;
+    const std::uint32_t table = core ? 3 * 256 : 4 * 256;
+    const std::uint32_t offset = 14 + info + table;
+    std::vector<std::uint8_t> out{'B', 'M'};
+    Put32(out, offset + 2);
+    Put32(out, 0);
+    Put32(out, offset);
+    Put32(out, info);
+    if (core) {
+        Put16(out, static_cast<std::uint32_t>(width));
+        Put16(out, static_cast<std::uint32_t>(height));
+        Put16(out, 1);
+        Put16(out, 8);
+    } else {
+        Put32(out, static_cast<std::uint32_t>(width));
+        Put32(out, static_cast<std::uint32_t>(height));
+        Put16(out, 1);
+        Put16(out, 8);
+        Put32(out, 1); // RLE8
+        Put32(out, 2);
+        for (int i = 0; i < 4; ++i) {
+            Put32(out, 0);
+        }
+    }
+    for (int i = 0; i < 256; ++i) {
+        const BmpColour c = TestColour(i);
+        out.insert(out.end(), {c.blue, c.green, c.red});
+        if (!core) {
+            out.push_back(0);
+        }
+    }
+    out.insert(out.end(), {0, 1}); // end of picture
+    ASSERT_TRUE(bmp_detail::Save(path, out));
+}
+
+TEST_F(SdlDisplay, PictureClaimingMoreThanFourSheetsIsNotLoaded) {
+    // The limit itself loads: twice the sheet each way.
+    WriteClaimedPicture("limit.bmp", 2 * SHEET_W, 2 * SHEET_H);
+    SDL_Surface *limit = LoadTilePicture("limit.bmp");
+    ASSERT_NE(limit, nullptr) << SDL_GetError();
+    EXPECT_EQ(limit->w, 2 * SHEET_W);
+    EXPECT_EQ(limit->h, 2 * SHEET_H);
+    SDL_FreeSurface(limit);
+
+    // One row more, giant claims in every header form, and a height of the wrong sign.
+    WriteClaimedPicture("row-more.bmp", 2 * SHEET_W, 2 * SHEET_H + 1);
+    WriteClaimedPicture("giant.bmp", 60000, 60000);
+    WriteClaimedPicture("giant-top-down.bmp", 60000, -60000);
+    WriteClaimedPicture("giant-core.bmp", 65535, 65535, true);
+    WriteClaimedPicture("extreme.bmp", INT32_MAX, INT32_MIN);
+    for (const char *name :
+         {"row-more.bmp", "giant.bmp", "giant-top-down.bmp", "giant-core.bmp", "extreme.bmp"}) {
+        EXPECT_EQ(LoadTilePicture(name), nullptr) << name;
+    }
+
+    // As tiles.bmp: the palette still comes from the header, and no tile shows.
+    fs::copy_file("giant.bmp", "tiles.bmp");
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
     EXPECT_TRUE(SameColour(DisplayPalette->colors[142], TestColour(142)));
     EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);

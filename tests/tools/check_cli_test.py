@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""tileview-check from the command line: exit codes, the text and JSON reports, bad arguments.
+
+The demo world's JSON report must list exactly the oddities of tools/world_facts.h.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SEGMENTS = ["seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db"]
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def write_clean_folder(folder):
+    table = bytearray(466 * 88)
+    table[4:6] = bytes((1, 1))
+    struct.pack_into("<6i", table, 8, 0, 0, 55, 55, 0, 0)
+    open(os.path.join(folder, "terrain.db"), "wb").write(table)
+    segment = bytearray(255 * 255 * 8)
+    segment[6:8] = bytes((1, 1))  # cell (0, 0), layer 0: (1, 1)
+    for name in SEGMENTS:
+        open(os.path.join(folder, name), "wb").write(segment)
+    header = struct.pack("<2sIHHI", b"BM", 1078 + 1300 * 3900, 0, 0, 1078)
+    info = struct.pack("<IiiHHIIiiII", 40, 1300, 3900, 1, 8, 0, 1300 * 3900, 0, 0, 256, 0)
+    colours = b"".join(bytes((i // 2, 255 - i, i, 0)) for i in range(256))
+    open(os.path.join(folder, "tiles.bmp"), "wb").write(header + info + colours +
+                                                          bytes(1300 * 3900))
+
+
+def world_facts(path):
+    """The planted duplicates and missing references, read from the header's initialisers."""
+    text = open(path).read()
+
+    def block(name):
+        return re.search(name + r"\[\] = \{(.*?)\};", text, re.S).group(1)
+
+    duplicates = {tuple(map(int, pair)) for pair in re.findall(r"\{(\d+), (\d+)\}",
+                                                               block("WORLD_DUPLICATES"))}
+    missing = {tuple(map(int, m)) for m in re.findall(
+        r"\{\{(\d+), (\d+), (\d+), (\d+)\}, (\d+), (\d+)\}", block("WORLD_MISSING_REFS"))}
+    check(len(duplicates) >= 1 and len(missing) >= 1, "world_facts.h could not be read")
+    return duplicates, missing
+
+
+def run(args, cwd=None):
+    return subprocess.run(args, cwd=cwd, capture_output=True, text=True, timeout=60)
+
+
+def test_clean_folder(tool, scratch):
+    folder = os.path.join(scratch, "clean")
+    os.makedirs(folder)
+    write_clean_folder(folder)
+    result = run([tool, folder])
+    check(result.returncode == 0, f"clean folder: exit code {result.returncode}\n{result.stdout}")
+    check("nothing wrong" in result.stdout, "clean folder: no 'nothing wrong' line")
+    # Without DIR the working directory is checked.
+    here = run([tool, "--json"], cwd=folder)
+    check(here.returncode == 0, f"working directory: exit code {here.returncode}")
+    report = json.loads(here.stdout)
+    check(report["ok"] is True and report["problems"] == [], "clean folder: JSON not ok")
+    check(os.path.samefile(report["folder"], folder), "JSON names another folder")
+    check([s["uses"] for s in report["segments"]] == [[{"record": 0, "cells": 1}]] * 6,
+          "clean folder: uses per segment")
+
+
+def test_demo_world(tool, mkworld, facts, scratch):
+    folder = os.path.join(scratch, "world")
+    subprocess.run([mkworld, folder], check=True)
+    text = run([tool, folder])
+    check(text.returncode == 1, f"demo world: exit code {text.returncode}")
+    result = run([tool, "--json", folder])
+    check(result.returncode == 1, f"demo world --json: exit code {result.returncode}")
+    report = json.loads(result.stdout)
+    duplicates, missing = world_facts(facts)
+    found = {(d["first"], later) for d in report["records"]["duplicates"] for later in d["later"]}
+    check(found == duplicates, f"duplicates {sorted(found)} != planted {sorted(duplicates)}")
+    found_missing = {(s["index"], m["row"], m["column"], m["layer"], m["kind"], m["level"])
+                     for s in report["segments"] for m in s["missing"]}
+    check(found_missing == missing, f"missing {sorted(found_missing)} != {sorted(missing)}")
+    check(report["records"]["bad_sources"] == [], "demo world: bad sources reported")
+    check(all(f["size"] == f["expected"] for f in report["files"]), "demo world: file sizes")
+    check(len(report["problems"]) == len(duplicates) + len(missing),
+          "demo world: other problems: " + json.dumps(report["problems"], indent=1))
+    # The text report says the same, one marked line per problem.
+    marked = [line for line in text.stdout.splitlines() if line.startswith("  ! ")]
+    check(sorted(line[4:] for line in marked) == sorted(p["text"] for p in report["problems"]),
+          "text and JSON reports differ")
+    check(f"{len(marked)} problems found" in text.stdout, "text report: no count")
+
+
+def test_unreadable(tool, scratch):
+    nowhere = os.path.join(scratch, "no-such-folder")
+    result = run([tool, nowhere])
+    check(result.returncode == 2, f"missing folder: exit code {result.returncode}")
+    check(nowhere in result.stderr and result.stdout == "", "missing folder: no clear error")
+    a_file = os.path.join(scratch, "a-file")
+    open(a_file, "w").close()
+    result = run([tool, a_file])
+    check(result.returncode == 2 and "not a folder" in result.stderr,
+          f"file as folder: {result.returncode} {result.stderr}")
+    # An empty but readable folder is checked: every file is missing, which is a problem.
+    empty = os.path.join(scratch, "empty")
+    os.makedirs(empty)
+    result = run([tool, empty])
+    check(result.returncode == 1 and "terrain.db cannot be opened" in result.stdout,
+          f"empty folder: {result.returncode}")
+
+
+def test_arguments(tool, scratch):
+    for args in (["--jsn"], [scratch, scratch], ["-x"]):
+        result = run([tool, *args])
+        check(result.returncode == 2 and "usage: tileview-check" in result.stderr,
+              f"{args}: exit code {result.returncode}, stderr {result.stderr!r}")
+    result = run([tool, "--help"])
+    check(result.returncode == 0 and "usage: tileview-check" in result.stdout, "--help")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--check", required=True)
+    parser.add_argument("--mkworld", required=True)
+    parser.add_argument("--facts", required=True)
+    args = parser.parse_args()
+    scratch = tempfile.mkdtemp(prefix="dravik-check-cli-")
+    try:
+        test_clean_folder(args.check, scratch)
+        test_demo_world(args.check, args.mkworld, args.facts, scratch)
+        test_unreadable(args.check, scratch)
+        test_arguments(args.check, scratch)
+    except Failure as failure:
+        print(f"FAIL: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    print("tileview-check: all command-line cases pass")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

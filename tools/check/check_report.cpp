@@ -1,0 +1,304 @@
+#include "tools/check/check_report.h"
+
+#include "mapdata/bytes.h"
+#include "mapdata/terrain.h"
+#include "view/render_frame.h"
+#include "view/view_state.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace {
+
+// Offsets within the bitmap's file header and information header.
+constexpr int BMP_PIXEL_OFFSET_FIELD = 10;
+constexpr int INFO_WIDTH_OFFSET = 4;
+constexpr int INFO_HEIGHT_OFFSET = 8;
+constexpr int INFO_BIT_COUNT_OFFSET = 14;
+constexpr int INFO_COMPRESSION_OFFSET = 16;
+constexpr int INFO_COLOURS_USED_OFFSET = 32;
+constexpr std::uint32_t BMP_UNCOMPRESSED = 0;
+
+std::string PairText(int kind, int level) {
+    return "(" + std::to_string(kind) + ", " + std::to_string(level) + ")";
+}
+
+void AddProblem(CheckReport &report, CheckSection section, std::string text, int segment = -1) {
+    report.problems.push_back(CheckProblem{section, segment, std::move(text)});
+}
+
+// Opens name to learn its size; the reason is kept for the report when it cannot be opened.
+FileCheck MeasureFile(const char *name, std::int64_t expected, std::string &reason) {
+    FileCheck file{name, false, -1, expected};
+    errno = 0;
+    std::FILE *stream = std::fopen(name, "rb");
+    if (stream == nullptr) {
+        reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
+        return file;
+    }
+    file.opened = true;
+    if (std::fseek(stream, 0, SEEK_END) == 0) {
+        file.size = std::ftell(stream);
+    }
+    std::fclose(stream);
+    return file;
+}
+
+// What a shorter or longer file than expected means to the viewer.
+void CheckFileSize(CheckReport &report, const FileCheck &file, const char *whenShort) {
+    if (!file.opened || file.expected < 0 || file.size == file.expected) {
+        return;
+    }
+    const std::string sizes = file.name + " is " + GroupDigits(file.size) + " bytes where " +
+                              GroupDigits(file.expected) + " are expected: ";
+    AddProblem(report, CheckSection::Files,
+               sizes + (file.size < file.expected
+                            ? std::string(whenShort)
+                            : "the bytes past " + GroupDigits(file.expected) + " are never read"));
+}
+
+void AddFile(CheckReport &report, const char *name, std::int64_t expected, const char *whenShort,
+             const char *whenMissing) {
+    std::string reason;
+    report.files.push_back(MeasureFile(name, expected, reason));
+    if (!report.files.back().opened) {
+        AddProblem(report, CheckSection::Files,
+                   std::string(name) + " cannot be opened (" + reason + "): " + whenMissing);
+    }
+    CheckFileSize(report, report.files.back(), whenShort);
+}
+
+void CheckRecords(CheckReport &report) {
+    std::map<std::pair<int, int>, std::size_t> firstHolder; // pair -> index into duplicates
+    report.recordsInUse = 0;
+    for (int index = 0; index < TERRAIN_RECORD_COUNT; ++index) {
+        const unsigned char *record = TerrainTable + index * TERRAIN_RECORD_SIZE;
+        const int kind = record[TERRAIN_KIND_OFFSET];
+        const int level = record[TERRAIN_LEVEL_OFFSET];
+        if (kind == 0 && level == 0) {
+            continue; // names nothing and is never looked at
+        }
+        ++report.recordsInUse;
+        const TerrainPlacement p = ReadTerrainPlacement(index);
+        const DrawRect source{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom};
+        if (!RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
+            const bool noArea = source.right <= source.left || source.bottom <= source.top;
+            report.badSources.push_back(BadSourceRecord{index, kind, level, source, noArea});
+        }
+        const auto [at, first] = firstHolder.try_emplace({kind, level}, report.duplicates.size());
+        if (first) {
+            report.duplicates.push_back(DuplicatePair{kind, level, index, {}});
+        } else {
+            report.duplicates[at->second].later.push_back(index);
+        }
+    }
+    std::erase_if(report.duplicates, [](const DuplicatePair &d) { return d.later.empty(); });
+
+    for (const BadSourceRecord &bad : report.badSources) {
+        const DrawRect &s = bad.source;
+        AddProblem(report, CheckSection::Records,
+                   "record " + std::to_string(bad.record) + " " + PairText(bad.kind, bad.level) +
+                       ": source (" + std::to_string(s.left) + ", " + std::to_string(s.top) + ", " +
+                       std::to_string(s.right) + ", " + std::to_string(s.bottom) + ") " +
+                       (bad.noArea ? "has no area" : "leaves the 1300 x 3900 sheet") +
+                       ", so its tile is never drawn");
+    }
+    for (const DuplicatePair &d : report.duplicates) {
+        std::string later;
+        for (int index : d.later) {
+            later += (later.empty() ? "" : ", ") + std::to_string(index);
+        }
+        AddProblem(report, CheckSection::Records,
+                   PairText(d.kind, d.level) + " is held by record " + std::to_string(d.first) +
+                       " and again by record" + (d.later.size() > 1 ? "s " : " ") + later +
+                       ", which " + (d.later.size() > 1 ? "are" : "is") + " never found");
+    }
+}
+
+SegmentCheck CheckSegmentWindow(int segment) {
+    SegmentCheck check{segment, {}, {}};
+    std::map<int, int> cellsPerRecord;
+    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
+        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
+            TerrainRef layers[MAP_CELL_LAYERS];
+            SplitMapCell(row, column, layers);
+            int found[MAP_CELL_LAYERS];
+            for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+                const TerrainRef ref = layers[layer];
+                found[layer] = FindTerrainRecord(ref.kind, ref.level);
+                if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
+                    check.missing.push_back(
+                        MissingReference{row, column, layer, ref.kind, ref.level});
+                }
+                // A cell that names one record on two layers counts once for it.
+                bool counted = found[layer] == NO_TERRAIN;
+                for (int earlier = 0; earlier < layer && !counted; ++earlier) {
+                    counted = found[earlier] == found[layer];
+                }
+                if (!counted) {
+                    ++cellsPerRecord[found[layer]];
+                }
+            }
+        }
+    }
+    for (const auto &[record, cells] : cellsPerRecord) {
+        check.uses.push_back(RecordUse{record, cells});
+    }
+    return check;
+}
+
+void CheckSegments(CheckReport &report) {
+    for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
+        // Each segment on its own: a short file must not show another segment's cells here.
+        std::memset(MapGrid, 0, sizeof MapGrid);
+        ViewState.segmentIndex = segment;
+        LoadMapSegment();
+        report.segments.push_back(CheckSegmentWindow(segment));
+        for (const MissingReference &m : report.segments.back().missing) {
+            AddProblem(report, CheckSection::Segment,
+                       std::string(SegmentFiles[segment]) + " row " + std::to_string(m.row) +
+                           ", column " + std::to_string(m.column) + ", layer " +
+                           std::to_string(m.layer) + ": " + PairText(m.kind, m.level) +
+                           " is held by no record",
+                       segment);
+        }
+    }
+}
+
+// The size the bitmap's own header promises, or -1 when it cannot tell.
+std::int64_t ExpectedBitmapSize(const unsigned char block[PALETTE_BLOCK_SIZE],
+                                const PaletteCheck &palette) {
+    if (!palette.signature || palette.headerSize < BMP_INFO_HEADER_SIZE ||
+        palette.compression != BMP_UNCOMPRESSED || palette.width <= 0 || palette.bitCount == 0 ||
+        palette.bitCount > 32) {
+        return -1;
+    }
+    const std::int64_t stride =
+        (static_cast<std::int64_t>(palette.width) * palette.bitCount + 31) / 32 * 4;
+    const std::int64_t rows =
+        palette.height < 0 ? -static_cast<std::int64_t>(palette.height) : palette.height;
+    return ReadU32LE(block + BMP_PIXEL_OFFSET_FIELD) + stride * rows;
+}
+
+void ReadPaletteHeader(const unsigned char block[PALETTE_BLOCK_SIZE], PaletteCheck &palette) {
+    const unsigned char *info = block + BMP_FILE_HEADER_SIZE;
+    palette.signature = block[0] == 'B' && block[1] == 'M';
+    palette.headerSize = ReadU32LE(info);
+    palette.width = ReadI32LE(info + INFO_WIDTH_OFFSET);
+    palette.height = ReadI32LE(info + INFO_HEIGHT_OFFSET);
+    palette.bitCount = ReadU16LE(info + INFO_BIT_COUNT_OFFSET);
+    palette.compression = ReadU32LE(info + INFO_COMPRESSION_OFFSET);
+    palette.coloursUsed = ReadU32LE(info + INFO_COLOURS_USED_OFFSET);
+    palette.colourCount = 0;
+    if (palette.headerSize == BMP_INFO_HEADER_SIZE && palette.bitCount <= 8) {
+        palette.colourCount =
+            palette.coloursUsed != 0 ? palette.coloursUsed : std::int64_t{1} << palette.bitCount;
+    }
+}
+
+void FindTransparentTwins(const unsigned char block[PALETTE_BLOCK_SIZE], PaletteCheck &palette) {
+    PaletteEntry entries[PALETTE_ENTRIES];
+    BuildPaletteEntries(block, entries);
+    palette.transparent = entries[TRANSPARENT_INDEX];
+    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
+        const PaletteEntry &e = entries[i];
+        if (i != TRANSPARENT_INDEX && e.red == palette.transparent.red &&
+            e.green == palette.transparent.green && e.blue == palette.transparent.blue) {
+            palette.sameAsTransparent.push_back(i);
+        }
+    }
+}
+
+void ReportPalette(CheckReport &report) {
+    const PaletteCheck &p = report.palette;
+    if (!p.opened) {
+        return; // reported with the files
+    }
+    if (!p.signature) {
+        AddProblem(report, CheckSection::Palette,
+                   "tiles.bmp does not start with \"BM\": it is not read as a picture");
+    }
+    if (p.headerSize != BMP_INFO_HEADER_SIZE) {
+        AddProblem(report, CheckSection::Palette,
+                   "the information header is " + GroupDigits(p.headerSize) +
+                       " bytes, not 40: it gives no usable palette (the 256 entries are "
+                       "taken as read, red and blue swapped)");
+    } else if (p.bitCount > 8) {
+        AddProblem(report, CheckSection::Palette,
+                   std::to_string(p.bitCount) +
+                       " bits per pixel: the picture has no colour table and the header gives no "
+                       "usable palette");
+    } else if (p.colourCount < 1 || p.colourCount > PALETTE_ENTRIES) {
+        AddProblem(report, CheckSection::Palette,
+                   "colours used is " + GroupDigits(p.coloursUsed) +
+                       ", outside 1 to 256: only 256 entries are read");
+    } else if (p.colourCount < PALETTE_ENTRIES) {
+        AddProblem(report, CheckSection::Palette,
+                   "only " + std::to_string(p.colourCount) + " colours: entries " +
+                       std::to_string(p.colourCount) +
+                       " to 255 are made of the bytes after the colour table");
+    }
+    if (p.headerSize >= BMP_INFO_HEADER_SIZE &&
+        (p.width != TILE_SHEET_WIDTH ||
+         (p.height != TILE_SHEET_HEIGHT && p.height != -TILE_SHEET_HEIGHT))) {
+        AddProblem(report, CheckSection::Palette,
+                   "the picture is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                       " pixels, not 1300 x 3900");
+    }
+    for (int entry : p.sameAsTransparent) {
+        AddProblem(report, CheckSection::Palette,
+                   "entry " + std::to_string(entry) +
+                       " has the transparent colour of entry 142: its pixels and those of 142 "
+                       "cannot be told apart");
+    }
+}
+
+void CheckTileSheet(CheckReport &report) {
+    unsigned char block[PALETTE_BLOCK_SIZE];
+    PaletteCheck &palette = report.palette;
+    palette = PaletteCheck{};
+    palette.opened = ReadPaletteBlock(TILE_SHEET_FILE, block);
+    ReadPaletteHeader(block, palette);
+    FindTransparentTwins(block, palette);
+    AddFile(report, TILE_SHEET_FILE, palette.opened ? ExpectedBitmapSize(block, palette) : -1,
+            "the picture is cut short", "no palette and an empty tile sheet");
+    ReportPalette(report);
+}
+
+} // namespace
+
+CheckReport CheckDataFolder() {
+    CheckReport report{};
+    std::memset(TerrainTable, 0, sizeof TerrainTable);
+    AddFile(report, TERRAIN_FILE, TERRAIN_TABLE_SIZE, "the records past its end read as zero",
+            "the viewer does not start");
+    for (const char *name : SegmentFiles) {
+        AddFile(report, name, MAP_GRID_SIZE,
+                "the cells past its end keep what the segment shown before held",
+                "the segment shows empty");
+    }
+    if (report.files.front().opened) {
+        ViewState.segmentIndex = 0;
+        LoadTerrainTable();
+        CheckRecords(report);
+    }
+    CheckSegments(report);
+    CheckTileSheet(report);
+    return report;
+}
+
+std::string GroupDigits(std::int64_t value) {
+    const std::string digits = std::to_string(value);
+    const std::size_t sign = value < 0 ? 1 : 0;
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > sign && (digits.size() - i) % 3 == 0) {
+            out.push_back(',');
+        }
+        out.push_back(digits[i]);
+    }
+    return out;
+}

@@ -1,0 +1,97 @@
+#pragma once
+// What tileview-check finds in a data folder, read the way the viewer reads it: the terrain
+// table, the six segments and the header of tiles.bmp, from the working directory.
+
+#include "display/draw.h"
+#include "display/palette_block.h"
+#include "mapdata/segment.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr int CHECKED_FILE_COUNT = 2 + SEGMENT_COUNT; // terrain.db, segments, tiles.bmp
+
+struct FileCheck {
+    std::string name;
+    bool opened;
+    std::int64_t size;     // -1 when the file cannot be opened
+    std::int64_t expected; // -1 when the header does not tell
+};
+
+struct BadSourceRecord {
+    int record;
+    int kind;
+    int level;
+    DrawRect source;
+    bool noArea; // otherwise: it leaves the sheet
+};
+
+struct DuplicatePair {
+    int kind;
+    int level;
+    int first;
+    std::vector<int> later; // never found
+};
+
+struct MissingReference {
+    int row;
+    int column;
+    int layer;
+    int kind;
+    int level;
+};
+
+struct RecordUse {
+    int record;
+    int cells;
+};
+
+struct SegmentCheck {
+    int index;
+    std::vector<MissingReference> missing; // in the drawn window, row-major, layer by layer
+    std::vector<RecordUse> uses;           // records used by cells of the drawn window, by index
+};
+
+struct PaletteCheck {
+    bool opened;
+    bool signature; // the file starts with "BM"
+    std::uint32_t headerSize;
+    std::uint16_t bitCount;
+    std::uint32_t coloursUsed;
+    std::uint32_t compression;
+    std::int32_t width;
+    std::int32_t height;
+    std::int64_t colourCount; // what the header says (the field, or 1 << bit count); 0: unusable
+    PaletteEntry transparent; // entry 142 as the display takes it
+    std::vector<int> sameAsTransparent; // other entries of that colour
+};
+
+enum class CheckSection { Files, Records, Segment, Palette };
+
+struct CheckProblem {
+    CheckSection section;
+    int segment; // for CheckSection::Segment
+    std::string text;
+};
+
+struct CheckReport {
+    std::vector<FileCheck> files; // terrain.db, the segments in SegmentFiles order, tiles.bmp
+    int recordsInUse;             // records whose pair is not (0, 0)
+    std::vector<BadSourceRecord> badSources;
+    std::vector<DuplicatePair> duplicates;
+    std::vector<SegmentCheck> segments;
+    PaletteCheck palette;
+    std::vector<CheckProblem> problems; // empty when nothing is wrong
+};
+
+// Checks the data files of the working directory. Loads the terrain table and each segment into
+// the core's blocks (leaving the last segment in the grid).
+CheckReport CheckDataFolder();
+
+// The report for a person (sections, findings marked) or for machines (one JSON object).
+std::string FormatCheckText(const CheckReport &report, const std::string &folder);
+std::string FormatCheckJson(const CheckReport &report, const std::string &folder);
+
+// A count with thousands separated by commas: 41,008.
+std::string GroupDigits(std::int64_t value);

@@ -1,0 +1,76 @@
+// tileview-check [--json] [DIR]: reads a data folder the way the viewer reads it and reports what
+// would go wrong. Exit code 0 when nothing is wrong, 1 when something is, 2 when the folder (or
+// the command line) cannot be used.
+
+#include "tools/check/check_report.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+
+constexpr int EXIT_CLEAN = 0;
+constexpr int EXIT_PROBLEMS = 1;
+constexpr int EXIT_UNREADABLE = 2;
+
+const char USAGE[] = "usage: tileview-check [--json] [DIR]\n"
+                     "  DIR     the data folder (default: the working directory)\n"
+                     "  --json  one JSON object on stdout instead of the text report\n"
+                     "exit code: 0 nothing wrong, 1 problems found, 2 folder unreadable\n";
+
+// Enters folder, as the viewer runs in its data folder. Answers false, having said why.
+bool EnterFolder(const char *folder) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "tileview-check: %s: %s\n", folder,
+                     error ? error.message().c_str() : "not a folder");
+        return false;
+    }
+    std::filesystem::current_path(folder, error);
+    if (!error) {
+        // A folder that can be entered but not listed cannot be checked either.
+        std::filesystem::directory_iterator listing(".", error);
+    }
+    if (error) {
+        std::fprintf(stderr, "tileview-check: %s: %s\n", folder, error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    bool json = false;
+    const char *folder = ".";
+    bool folderGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            json = true;
+        } else if (arg == "-h" || arg == "--help") {
+            std::fputs(USAGE, stdout);
+            return EXIT_CLEAN;
+        } else if ((arg.empty() || arg[0] != '-') && !folderGiven) {
+            folder = argv[i];
+            folderGiven = true;
+        } else {
+            std::fprintf(stderr, "tileview-check: unexpected argument '%s'\n%s", arg.c_str(),
+                         USAGE);
+            return EXIT_UNREADABLE;
+        }
+    }
+    std::error_code error;
+    const std::string shown = std::filesystem::absolute(folder, error).lexically_normal().string();
+    if (!EnterFolder(folder)) {
+        return EXIT_UNREADABLE;
+    }
+    const CheckReport report = CheckDataFolder();
+    const std::string text = json ? FormatCheckJson(report, shown) : FormatCheckText(report, shown);
+    std::fputs(text.c_str(), stdout);
+    return report.problems.empty() ? EXIT_CLEAN : EXIT_PROBLEMS;
+}

@@ -1,0 +1,209 @@
+#include "tools/export/compose.h"
+
+#include "display/display_mode.h"
+#include "display/draw.h"
+#include "display/sdl/overlay_font.h"
+#include "display/sdl/sdl_display.h"
+#include "mapdata/segment.h"
+#include "mapdata/terrain.h"
+#include "tools/export/png_file.h"
+#include "view/commands.h"
+#include "view/render_frame.h"
+#include "view/view_state.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The drawn window in pixels, from the first cell's origin to the far edge of the last cell.
+constexpr int WINDOW_WIDTH = GRID_WINDOW_COLUMNS * CELL_PITCH;
+constexpr int WINDOW_HEIGHT = GRID_WINDOW_ROWS * CELL_PITCH;
+
+// A poster build's surface holds the window with the same margin on every side.
+constexpr int POSTER_MARGIN = (W - WINDOW_WIDTH) / 2;
+
+// The overlay's boxes stand at x 0 for the two zeros of a poster; a poster's picture starts
+// right of them, so that only the map is in it.
+constexpr int POSTER_LEFTMOST = OVERLAY_CELL_WIDTH;
+
+struct PictureArea {
+    int left;
+    int top;
+    int right;
+    int bottom;
+    int notWhole; // tiles that the picture does not show whole
+};
+
+void Report(const fs::path &file, const std::string &reason) {
+    std::fprintf(stderr, "tileview-export: %s: %s\n", file.string().c_str(), reason.c_str());
+}
+
+// The part of a poster build's back buffer that holds every tile of the window whole, as far as
+// the margin allows.
+PictureArea FindPosterArea() {
+    std::int64_t left = POSTER_MARGIN;
+    std::int64_t top = POSTER_MARGIN;
+    std::int64_t right = POSTER_MARGIN + WINDOW_WIDTH;
+    std::int64_t bottom = POSTER_MARGIN + WINDOW_HEIGHT;
+    int notWhole = 0;
+    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
+        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
+            TerrainRef refs[MAP_CELL_LAYERS];
+            SplitMapCell(row, column, refs);
+            for (const TerrainRef &ref : refs) {
+                const int index = FindTerrainRecord(ref.kind, ref.level);
+                if (index == NO_TERRAIN) {
+                    continue;
+                }
+                const TerrainPlacement p = ReadTerrainPlacement(index);
+                if (!RectInsideSurface(DrawRect{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom},
+                                       TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
+                    continue; // never drawn anywhere
+                }
+                const std::int64_t x =
+                    std::int64_t{ViewState.scrollX} + column * CELL_PITCH - p.anchorX;
+                const std::int64_t y =
+                    std::int64_t{ViewState.scrollY} + row * CELL_PITCH - p.anchorY;
+                const std::int64_t x1 = x + p.srcRight - p.srcLeft;
+                const std::int64_t y1 = y + p.srcBottom - p.srcTop;
+                if (x < POSTER_LEFTMOST || y < 0 || x1 > W || y1 > H) {
+                    ++notWhole;
+                    continue;
+                }
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x1);
+                bottom = std::max(bottom, y1);
+            }
+        }
+    }
+    return PictureArea{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                       static_cast<int>(bottom), notWhole};
+}
+
+// Applies the view that options describe, the way the viewer would reach it.
+void SetUpView(const ExportOptions &options) {
+    if (options.poster) {
+        ViewState.scrollX = POSTER_MARGIN;
+        ViewState.scrollY = POSTER_MARGIN;
+        return;
+    }
+    if (options.scrollGiven) {
+        ViewState.scrollX = options.scrollX;
+        ViewState.scrollY = options.scrollY;
+    }
+    for (const char key : options.keys) {
+        OnCharacter(static_cast<unsigned char>(key));
+    }
+}
+
+// The data files the picture needs, opened as the viewer opens them. Loads the terrain table
+// and the first segment on the way.
+bool LoadData(const ExportOptions &options, const fs::path &data) {
+    errno = 0;
+    ViewState.segmentIndex = options.segment;
+    if (!LoadTerrainTable()) {
+        Report(data / TERRAIN_FILE, std::strerror(errno));
+        return false;
+    }
+    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
+    if (picture == nullptr) {
+        Report(data / TILE_SHEET_FILE, SDL_GetError());
+        return false;
+    }
+    SDL_FreeSurface(picture);
+    return true;
+}
+
+// A segment file that cannot be opened shows as an empty map in the viewer; a picture of that
+// is no use to anyone, so it is an error here.
+bool ShownSegmentReadable(const fs::path &data) {
+    const char *name = SegmentFiles[ViewState.segmentIndex];
+    errno = 0;
+    std::FILE *file = std::fopen(name, "rb");
+    if (file == nullptr) {
+        Report(data / name, std::strerror(errno));
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
+bool WriteBackBuffer(const fs::path &output, const PictureArea &area) {
+    PaletteEntry colours[PALETTE_ENTRIES] = {};
+    const SDL_Palette *palette = BackBufferSurface->format->palette;
+    for (int i = 0; i < palette->ncolors && i < PALETTE_ENTRIES; ++i) {
+        colours[i] =
+            PaletteEntry{palette->colors[i].r, palette->colors[i].g, palette->colors[i].b, 0};
+    }
+    const auto *pixels = static_cast<const std::uint8_t *>(BackBufferSurface->pixels) +
+                         static_cast<std::ptrdiff_t>(area.top) * BackBufferSurface->pitch +
+                         area.left;
+    std::string error;
+    if (!WriteIndexedPng(output.string().c_str(), pixels, BackBufferSurface->pitch,
+                         area.right - area.left, area.bottom - area.top, colours, error)) {
+        Report(output, error);
+        return false;
+    }
+    return true;
+}
+
+int Compose(const ExportOptions &options, const fs::path &data, const fs::path &output) {
+    if (!LoadData(options, data)) {
+        return EXPORT_EXIT_FILE;
+    }
+    if (InitDisplay(nullptr, nullptr) < 0) {
+        std::fprintf(stderr, "tileview-export: cannot make the surfaces: %s\n", SDL_GetError());
+        return EXPORT_EXIT_FILE;
+    }
+    SetUpView(options);
+    if (!ShownSegmentReadable(data)) {
+        return EXPORT_EXIT_FILE;
+    }
+    PictureArea area{0, 0, W, H, 0};
+    if (options.poster) {
+        area = FindPosterArea();
+        std::fprintf(stderr, "tileview-export: poster of %s, %d x %d cells: %d x %d pixels...\n",
+                     SegmentFiles[ViewState.segmentIndex], GRID_WINDOW_COLUMNS, GRID_WINDOW_ROWS,
+                     area.right - area.left, area.bottom - area.top);
+        if (area.notWhole > 0) {
+            std::fprintf(stderr,
+                         "tileview-export: warning: %d tiles reach past the poster's margin of "
+                         "%d pixels and are not shown whole\n",
+                         area.notWhole, POSTER_MARGIN - POSTER_LEFTMOST);
+        }
+    }
+    RenderFrame();
+    if (!WriteBackBuffer(output, area)) {
+        return EXPORT_EXIT_FILE;
+    }
+    if (options.poster) {
+        std::fprintf(stderr, "tileview-export: wrote %s\n", output.string().c_str());
+    }
+    return EXPORT_EXIT_OK;
+}
+
+} // namespace
+
+int ComposeAndExport(const ExportOptions &options) {
+    std::error_code error;
+    const fs::path output =
+        fs::absolute(options.output.empty() ? DefaultExportOutput(options) : options.output, error);
+    const fs::path data = options.data;
+    // The viewer names its files relative to the working directory: work in the data folder.
+    fs::current_path(data, error);
+    if (error) {
+        Report(data, error.message());
+        return EXPORT_EXIT_FILE;
+    }
+    const int code = Compose(options, data, output);
+    ReleaseDisplay();
+    return code;
+}

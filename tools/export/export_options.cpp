@@ -1,0 +1,150 @@
+#include "tools/export/export_options.h"
+
+#include "mapdata/segment.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
+const char EXPORT_USAGE[] =
+    "usage: tileview-export [--mode 1024|1600|1280|640] [--segment 0..5] [--scroll X,Y]\n"
+    "                       [--keys STRING] [--data DIR] [-o FILE.png]\n"
+    "       tileview-export --poster [--segment 0..5] [--data DIR] [-o FILE.png]\n"
+    "  --mode     the viewer whose frame is composed (default 1024)\n"
+    "  --segment  the segment shown first (default 0)\n"
+    "  --scroll   the screen position of the grid's cell (0, 0) before the keys (default 0,0)\n"
+    "  --keys     characters typed into the viewer, in order (a d w s scroll, e q step)\n"
+    "  --poster   the whole drawn window of the segment (145 x 86 cells) in one picture\n"
+    "  --data     the data folder (default: the working directory)\n"
+    "  -o         the picture (default frame-MODE.png, or poster-segN.png)\n";
+
+namespace {
+
+bool ParseInt32(const char *text, std::int32_t &value) {
+    if (*text == '\0') {
+        return false;
+    }
+    char *end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < std::numeric_limits<std::int32_t>::min() ||
+        parsed > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(parsed);
+    return true;
+}
+
+bool ParseMode(const std::string &text, int &mode) {
+    for (const int known : {1024, 1600, 1280, 640}) {
+        if (text == std::to_string(known)) {
+            mode = known;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseScroll(const std::string &text, ExportOptions &options) {
+    const std::size_t comma = text.find(',');
+    return comma != std::string::npos &&
+           ParseInt32(text.substr(0, comma).c_str(), options.scrollX) &&
+           ParseInt32(text.substr(comma + 1).c_str(), options.scrollY);
+}
+
+// Takes the value of an option, from "--name=value" or the next argument.
+bool TakeValue(int argc, const char *const *argv, int &i, const std::string &inline_value,
+               bool hasInline, std::string &value) {
+    if (hasInline) {
+        value = inline_value;
+        return true;
+    }
+    if (i + 1 >= argc) {
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+bool ApplyOption(const std::string &name, const std::string &value, ExportOptions &options,
+                 bool &scrollOrKeys, bool &modeGiven, std::string &error) {
+    std::int32_t number = 0;
+    if (name == "--mode") {
+        modeGiven = true;
+        if (!ParseMode(value, options.mode)) {
+            error = "--mode '" + value + "': not one of 1024, 1600, 1280, 640";
+            return false;
+        }
+    } else if (name == "--segment") {
+        if (!ParseInt32(value.c_str(), number) || number < 0 || number >= SEGMENT_COUNT) {
+            error = "--segment '" + value + "': not a segment index 0 to 5";
+            return false;
+        }
+        options.segment = number;
+    } else if (name == "--scroll") {
+        scrollOrKeys = true;
+        options.scrollGiven = true;
+        if (!ParseScroll(value, options)) {
+            error = "--scroll '" + value + "': not X,Y (two 32-bit integers)";
+            return false;
+        }
+    } else if (name == "--keys") {
+        scrollOrKeys = true;
+        options.keys = value;
+    } else if (name == "--data") {
+        options.data = value;
+    } else {
+        options.output = value; // -o
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &options,
+                        std::string &error) {
+    bool scrollOrKeys = false;
+    bool modeGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        const std::size_t equals = name.find('=');
+        const bool hasInline = name.rfind("--", 0) == 0 && equals != std::string::npos;
+        const std::string inlineValue = hasInline ? name.substr(equals + 1) : std::string();
+        if (hasInline) {
+            name.resize(equals);
+        }
+        if (name == "--poster" && !hasInline) {
+            options.poster = true;
+        } else if ((name == "-h" || name == "--help") && !hasInline) {
+            options.help = true;
+        } else if (name == "--mode" || name == "--segment" || name == "--scroll" ||
+                   name == "--keys" || name == "--data" || name == "-o") {
+            std::string value;
+            if (!TakeValue(argc, argv, i, inlineValue, hasInline, value)) {
+                error = name + " needs a value";
+                return false;
+            }
+            if (!ApplyOption(name, value, options, scrollOrKeys, modeGiven, error)) {
+                return false;
+            }
+        } else {
+            error = "unexpected argument '" + std::string(argv[i]) + "'";
+            return false;
+        }
+    }
+    if (options.poster && (scrollOrKeys || modeGiven)) {
+        error = "--poster draws the whole window of a segment: --mode, --scroll and --keys do "
+                "not apply";
+        return false;
+    }
+    if (options.data.empty()) {
+        error = "--data needs a folder";
+        return false;
+    }
+    return true;
+}
+
+std::string DefaultExportOutput(const ExportOptions &options) {
+    return options.poster ? "poster-seg" + std::to_string(options.segment) + ".png"
+                          : "frame-" + std::to_string(options.mode) + ".png";
+}

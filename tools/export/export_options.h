@@ -1,0 +1,32 @@
+#pragma once
+// The command line of tileview-export, shared by the program that reads it and the composer of
+// each display mode that does the work.
+
+#include <cstdint>
+#include <string>
+
+inline constexpr int EXPORT_EXIT_OK = 0;
+inline constexpr int EXPORT_EXIT_FILE = 1;  // a data file cannot be read or the picture written
+inline constexpr int EXPORT_EXIT_USAGE = 2; // the command line is wrong
+
+struct ExportOptions {
+    int mode = 1024;          // the viewer whose frame is composed: its display width
+    bool poster = false;      // the whole drawn window instead of one frame
+    int segment = 0;          // 0 to 5, an index into SegmentFiles
+    bool scrollGiven = false; // --scroll: the view's offsets before the keys
+    std::int32_t scrollX = 0;
+    std::int32_t scrollY = 0;
+    std::string keys;       // character codes, each as the viewer takes a typed character
+    std::string output;     // empty: frame-MODE.png or poster-segN.png
+    std::string data = "."; // the data folder
+    bool help = false;
+};
+
+extern const char EXPORT_USAGE[];
+
+// Reads argv into options. Answers false with error set to a one-line reason.
+bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &options,
+                        std::string &error);
+
+// The file the picture goes to when -o is not given.
+std::string DefaultExportOutput(const ExportOptions &options);

@@ -1,0 +1,49 @@
+// tileview-export: composes, without a window, the frame a viewer shows (or the poster of a
+// whole segment) and writes it as a PNG. The work is done by the composer built for the chosen
+// display mode, which lies next to this program; this one reads the command line and starts it.
+
+#include "tools/export/export_options.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder this program was started from.
+fs::path OwnFolder(const char *argv0) {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return (error ? fs::absolute(argv0, error) : self).parent_path();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    ExportOptions options;
+    std::string error;
+    if (!ParseExportOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "tileview-export: %s\n%s", error.c_str(), EXPORT_USAGE);
+        return EXPORT_EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(EXPORT_USAGE, stdout);
+        return EXPORT_EXIT_OK;
+    }
+    const std::string composer =
+        (OwnFolder(argv[0]) /
+         ("tileview-export-" +
+          (options.poster ? std::string("poster") : std::to_string(options.mode))))
+            .string();
+    argv[0] = const_cast<char *>(composer.c_str());
+    execv(composer.c_str(), argv);
+    std::fprintf(stderr, "tileview-export: %s: %s\n", composer.c_str(), std::strerror(errno));
+    return EXPORT_EXIT_FILE;
+}
