@@ -20,6 +20,16 @@ void ReadPaletteBlockWithKernel(const char *path, unsigned char block[PALETTE_BL
     (void)_lclose(file);
 }
 
+// Without a picture the sheet is all transparent, so no tile shows (as on every platform), rather
+// than whatever the surface's memory held.
+void ClearTileSheet() {
+    RECT whole{0, 0, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT};
+    DDBLTFX effects{};
+    effects.dwSize = sizeof(effects);
+    effects.dwFillColor = TRANSPARENT_INDEX;
+    (void)TileSheetSurface->Blt(&whole, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects);
+}
+
 } // namespace
 
 IDirectDrawPalette *LoadTilePalette(IDirectDraw7 *displayObject, const char *path) {
@@ -59,4 +69,7 @@ void LoadTileSheet() {
     (void)DeleteObject(picture);
     (void)DeleteDC(pictureContext);
     (void)TileSheetSurface->ReleaseDC(sheetContext);
+    if (picture == nullptr) {
+        ClearTileSheet();
+    }
 }

@@ -271,6 +271,22 @@ TEST_F(DirectDrawDisplay, RestoreLeavesSurfacesThatAreNotLost) {
     EXPECT_PIXELS(SheetPixels(), ExpectedSheet());
 }
 
+TEST_F(DirectDrawDisplay, SheetWithoutAPictureIsAllTransparent) {
+    const Bytes whole = MakeSheetBitmap();
+    const Pixels transparent(static_cast<std::size_t>(TILE_SHEET_WIDTH) * TILE_SHEET_HEIGHT,
+                             TRANSPARENT_INDEX);
+    for (const std::size_t size : {std::size_t{0}, whole.size() / 2}) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(FillRows(TileSheetSurface, 0, TILE_SHEET_HEIGHT, 3));
+        WriteBytes(TILE_SHEET_FILE, Bytes(whole.begin(), whole.begin() + size));
+        LoadTileSheet();
+        EXPECT_PIXELS(SheetPixels(), transparent);
+    }
+    WriteBytes(TILE_SHEET_FILE, whole);
+    LoadTileSheet();
+    EXPECT_PIXELS(SheetPixels(), ExpectedSheet());
+}
+
 TEST_F(DirectDrawDisplay, RestoreBringsBackLostSurfacesAndReloadsTheSheet) {
     ASSERT_TRUE(FillRows(TileSheetSurface, 0, TILE_SHEET_HEIGHT, 3));
     // Setting the mode again loses every surface of the display object.
