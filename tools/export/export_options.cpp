@@ -3,6 +3,7 @@
 #include "mapdata/segment.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -147,4 +148,17 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
 std::string DefaultExportOutput(const ExportOptions &options) {
     return options.poster ? "poster-seg" + std::to_string(options.segment) + ".png"
                           : "frame-" + std::to_string(options.mode) + ".png";
+}
+
+int ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options) {
+    std::string error;
+    if (!ParseExportOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "tileview-export: %s\n%s", error.c_str(), EXPORT_USAGE);
+        return EXPORT_EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(EXPORT_USAGE, stdout);
+        return EXPORT_EXIT_OK;
+    }
+    return -1;
 }

@@ -28,5 +28,9 @@ extern const char EXPORT_USAGE[];
 bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &options,
                         std::string &error);
 
+// The start every export program shares: reads argv, prints the usage on a wrong command line
+// or on --help, and answers the exit code then; otherwise -1, with options filled.
+int ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options);
+
 // The file the picture goes to when -o is not given.
 std::string DefaultExportOutput(const ExportOptions &options);

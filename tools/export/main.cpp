@@ -28,14 +28,8 @@ fs::path OwnFolder(const char *argv0) {
 
 int main(int argc, char **argv) {
     ExportOptions options;
-    std::string error;
-    if (!ParseExportOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "tileview-export: %s\n%s", error.c_str(), EXPORT_USAGE);
-        return EXPORT_EXIT_USAGE;
-    }
-    if (options.help) {
-        std::fputs(EXPORT_USAGE, stdout);
-        return EXPORT_EXIT_OK;
+    if (const int exitCode = ReadExportCommandLine(argc, argv, options); exitCode >= 0) {
+        return exitCode;
     }
     const std::string composer =
         (OwnFolder(argv[0]) /
