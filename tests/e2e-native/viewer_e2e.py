@@ -28,6 +28,21 @@ def check(condition, message):
         raise Failure(message)
 
 
+def stop_process(process, gently):
+    """Ends one process we started. Gently (SIGTERM) lets Xvfb remove its lock file, which a
+    kill would leave behind; the rest are killed, since strace holds back SIGTERM and a kill
+    also takes down the program it traces."""
+    if gently:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+            return
+        except subprocess.TimeoutExpired:
+            pass
+    process.kill()
+    process.wait()
+
+
 class Session:
     """One Xvfb and what runs on it. With fbdir, Xvfb keeps its screen as a live XWD file there
     and screenshots read that file: far cheaper than a screenshot program when many sessions
@@ -66,8 +81,7 @@ class Session:
     def stop_all(self):
         for process in reversed(self.processes):
             if process.poll() is None:
-                process.kill()
-                process.wait()
+                stop_process(process, gently=process.args[0] == "Xvfb")
 
     def find_window(self, name, timeout=20):
         """A mapped top-level window with this title. xwininfo rather than xdotool search:
