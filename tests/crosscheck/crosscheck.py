@@ -46,14 +46,6 @@ class Native:
         self.screen = self.session.settled(differs_from=self.screen)
 
     def stop(self):
-        # Ended gently first, so that Xvfb takes its lock file away with it.
-        for process in reversed(self.session.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    pass
         self.session.stop_all()
 
 

@@ -7,12 +7,13 @@
 #include "tools/export/export_options.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 int main(int argc, char **argv) {
     ExportOptions options;
-    if (const int exitCode = ReadExportCommandLine(argc, argv, options); exitCode >= 0) {
-        return exitCode;
+    if (const std::optional<int> exitCode = ReadExportCommandLine(argc, argv, options)) {
+        return *exitCode;
     }
 #ifdef DRAVIK_EXPORT_POSTER
     const bool mine = options.poster;

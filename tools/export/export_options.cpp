@@ -150,7 +150,8 @@ std::string DefaultExportOutput(const ExportOptions &options) {
                           : "frame-" + std::to_string(options.mode) + ".png";
 }
 
-int ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options) {
+std::optional<int> ReadExportCommandLine(int argc, const char *const *argv,
+                                         ExportOptions &options) {
     std::string error;
     if (!ParseExportOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "tileview-export: %s\n%s", error.c_str(), EXPORT_USAGE);
@@ -160,5 +161,5 @@ int ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &opti
         std::fputs(EXPORT_USAGE, stdout);
         return EXPORT_EXIT_OK;
     }
-    return -1;
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 // each display mode that does the work.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr int EXPORT_EXIT_OK = 0;
@@ -29,8 +30,8 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
                         std::string &error);
 
 // The start every export program shares: reads argv, prints the usage on a wrong command line
-// or on --help, and answers the exit code then; otherwise -1, with options filled.
-int ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options);
+// or on --help, and answers the exit code then; otherwise nothing, with options filled.
+std::optional<int> ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options);
 
 // The file the picture goes to when -o is not given.
 std::string DefaultExportOutput(const ExportOptions &options);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -28,8 +29,8 @@ fs::path OwnFolder(const char *argv0) {
 
 int main(int argc, char **argv) {
     ExportOptions options;
-    if (const int exitCode = ReadExportCommandLine(argc, argv, options); exitCode >= 0) {
-        return exitCode;
+    if (const std::optional<int> exitCode = ReadExportCommandLine(argc, argv, options)) {
+        return *exitCode;
     }
     const std::string composer =
         (OwnFolder(argv[0]) /
