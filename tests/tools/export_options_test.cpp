@@ -38,7 +38,8 @@ TEST(ExportOptions, DefaultsAreTheFirstFrameOfTheSmallestDesktopViewer) {
 
 TEST(ExportOptions, EveryOptionInBothSpellings) {
     const Parsed p = Parse({"--mode", "640", "--segment=5", "--scroll", "-110,2147483647",
-                            "--keys=ddq", "--data", "world", "-o", "out.png"});
+                            "--keys=ddq", "--click", "65535,0", "--data", "world", "-o",
+                            "out.png"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.mode, 640);
     EXPECT_EQ(p.options.segment, 5);
@@ -46,6 +47,9 @@ TEST(ExportOptions, EveryOptionInBothSpellings) {
     EXPECT_EQ(p.options.scrollX, -110);
     EXPECT_EQ(p.options.scrollY, 2147483647);
     EXPECT_EQ(p.options.keys, "ddq");
+    EXPECT_TRUE(p.options.clickGiven);
+    EXPECT_EQ(p.options.clickX, 65535);
+    EXPECT_EQ(p.options.clickY, 0);
     EXPECT_EQ(p.options.data, "world");
     EXPECT_EQ(p.options.output, "out.png");
 
@@ -66,6 +70,10 @@ TEST(ExportOptions, WrongArgumentsSayWhatIsWrong) {
         {{"--scroll", "2147483648,0"}, "--scroll '2147483648,0'"},
         {{"--scroll", ",0"}, "--scroll ',0'"},
         {{"--keys"}, "--keys needs a value"},
+        {{"--click", "-1,0"}, "--click '-1,0': not X,Y"},
+        {{"--click", "0,65536"}, "--click '0,65536'"},
+        {{"--click", "7"}, "--click '7'"},
+        {{"--poster", "--click", "1,1"}, "--poster draws the whole window"},
         {{"-o"}, "-o needs a value"},
         {{"--data", ""}, "--data needs a folder"},
         {{"--poster", "--keys", "a"}, "--poster draws the whole window"},

@@ -102,6 +102,9 @@ void SetUpView(const ExportOptions &options) {
     for (const char key : options.keys) {
         OnCharacter(static_cast<unsigned char>(key));
     }
+    if (options.clickGiven) {
+        OnLeftButtonDown(static_cast<std::uint32_t>(options.clickY) << 16U | options.clickX);
+    }
 }
 
 // The data files the picture needs, opened as the viewer opens them. Loads the terrain table

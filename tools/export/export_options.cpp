@@ -9,12 +9,13 @@
 
 const char EXPORT_USAGE[] =
     "usage: tileview-export [--mode 1024|1600|1280|640] [--segment 0..5] [--scroll X,Y]\n"
-    "                       [--keys STRING] [--data DIR] [-o FILE.png]\n"
+    "                       [--keys STRING] [--click X,Y] [--data DIR] [-o FILE.png]\n"
     "       tileview-export --poster [--segment 0..5] [--data DIR] [-o FILE.png]\n"
     "  --mode     the viewer whose frame is composed (default 1024)\n"
     "  --segment  the segment shown first (default 0)\n"
     "  --scroll   the screen position of the grid's cell (0, 0) before the keys (default 0,0)\n"
     "  --keys     characters typed into the viewer, in order (a d w s scroll, e q step)\n"
+    "  --click    a left click at screen pixel X,Y after the keys (its column and row shown)\n"
     "  --poster   the whole drawn window of the segment (145 x 86 cells) in one picture\n"
     "  --data     the data folder (default: the working directory)\n"
     "  -o         the picture (default frame-MODE.png, or poster-segN.png)\n";
@@ -44,6 +45,20 @@ bool ParseMode(const std::string &text, int &mode) {
         }
     }
     return false;
+}
+
+bool ParseClick(const std::string &text, ExportOptions &options) {
+    const std::size_t comma = text.find(',');
+    std::int32_t x = -1;
+    std::int32_t y = -1;
+    if (comma == std::string::npos || !ParseInt32(text.substr(0, comma).c_str(), x) ||
+        !ParseInt32(text.substr(comma + 1).c_str(), y) || x < 0 || y < 0 || x > 0xFFFF ||
+        y > 0xFFFF) {
+        return false;
+    }
+    options.clickX = static_cast<std::uint16_t>(x);
+    options.clickY = static_cast<std::uint16_t>(y);
+    return true;
 }
 
 bool ParseScroll(const std::string &text, ExportOptions &options) {
@@ -92,6 +107,13 @@ bool ApplyOption(const std::string &name, const std::string &value, ExportOption
     } else if (name == "--keys") {
         scrollOrKeys = true;
         options.keys = value;
+    } else if (name == "--click") {
+        scrollOrKeys = true;
+        options.clickGiven = true;
+        if (!ParseClick(value, options)) {
+            error = "--click '" + value + "': not X,Y (two pixel positions 0 to 65535)";
+            return false;
+        }
     } else if (name == "--data") {
         options.data = value;
     } else {
@@ -119,7 +141,7 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
         } else if ((name == "-h" || name == "--help") && !hasInline) {
             options.help = true;
         } else if (name == "--mode" || name == "--segment" || name == "--scroll" ||
-                   name == "--keys" || name == "--data" || name == "-o") {
+                   name == "--keys" || name == "--click" || name == "--data" || name == "-o") {
             std::string value;
             if (!TakeValue(argc, argv, i, inlineValue, hasInline, value)) {
                 error = name + " needs a value";
@@ -134,7 +156,7 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
         }
     }
     if (options.poster && (scrollOrKeys || modeGiven)) {
-        error = "--poster draws the whole window of a segment: --mode, --scroll and --keys do "
+        error = "--poster draws the whole window of a segment: --mode, --scroll, --keys and --click do "
                 "not apply";
         return false;
     }

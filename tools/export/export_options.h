@@ -18,6 +18,9 @@ struct ExportOptions {
     std::int32_t scrollX = 0;
     std::int32_t scrollY = 0;
     std::string keys;       // character codes, each as the viewer takes a typed character
+    bool clickGiven = false; // --click: a left click after the keys, in screen pixels
+    std::uint16_t clickX = 0;
+    std::uint16_t clickY = 0;
     std::string output;     // empty: frame-MODE.png or poster-segN.png
     std::string data = "."; // the data folder
     bool help = false;
