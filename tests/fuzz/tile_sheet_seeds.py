@@ -10,8 +10,7 @@ itself cut short. Small inputs keep the fuzzer fast; the full sheet adds only si
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "badinput"))
-import make_bad_inputs as bad  # noqa: E402
+from harness import bad_inputs as bad
 
 CORNER_W, CORNER_H = 48, 32  # a multiple of 4 wide: the 8-bit rows need no padding
 

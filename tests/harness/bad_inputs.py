@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes one data folder per bad input, each the demo world with one file spoilt.
 
-Usage: make_bad_inputs.py WORLD OUT [CASE ...]
+Usage: python3 -m harness.bad_inputs WORLD OUT [CASE ...]
 Prints one line per folder: its name and what was done to it. The same bytes on every run.
 Unchanged files are hard links to the demo world's (copies where links are refused).
 """
