@@ -176,13 +176,16 @@ def file_variants(name, original, seed):
         f"{stem}-random": (f"{name} of random bytes", noise(len(original), seed + 1)),
     }
     for size in odd:
-        cases[f"{stem}-truncated-{size}"] = (f"{name} cut to {size:,} byte" + "s" * (size != 1),
-                                              original[:size])
+        what = f"{name} cut to {size:,} byte" + "s" * (size != 1)
+        cases[f"{stem}-truncated-{size}"] = (what, original[:size])
     return cases
 
 
 def all_cases(world):
-    read = lambda name: open(os.path.join(world, name), "rb").read()
+    def read(name):
+        with open(os.path.join(world, name), "rb") as file:
+            return file.read()
+
     cases = {}
     for seed, name in enumerate(["terrain.db", "seg000.db", "tiles.bmp"]):
         for case, (what, data) in file_variants(name, read(name), 100 * seed).items():

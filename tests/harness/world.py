@@ -71,7 +71,7 @@ class Exporter:
                 args += ["--click", "%d,%d" % click]
             result = subprocess.run(args, capture_output=True, text=True)
             if result.returncode != 0:
-                print(f"no expected frame for keys {keys!r}: {result.stderr.strip()}")
+                print(f"no expected frame after {len(keys)} keys: {result.stderr.strip()}")
                 self.known[key] = None
             else:
                 self.known[key] = load_picture(path, *self.size)

@@ -38,8 +38,8 @@ def write_clean_folder(folder):
     header = struct.pack("<2sIHHI", b"BM", 1078 + 1300 * 3900, 0, 0, 1078)
     info = struct.pack("<IiiHHIIiiII", 40, 1300, 3900, 1, 8, 0, 1300 * 3900, 0, 0, 256, 0)
     colours = b"".join(bytes((i // 2, 255 - i, i, 0)) for i in range(256))
-    open(os.path.join(folder, "tiles.bmp"), "wb").write(header + info + colours +
-                                                          bytes(1300 * 3900))
+    with open(os.path.join(folder, "tiles.bmp"), "wb") as sheet:
+        sheet.write(header + info + colours + bytes(1300 * 3900))
 
 
 def world_facts(path):

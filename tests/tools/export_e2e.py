@@ -1,98 +1,56 @@
 #!/usr/bin/env python3
 """End to end: tileview-export gives the frame the native viewer shows, pixel for pixel.
 
-tileview-1024 runs in the demo world under its own Xvfb and is typed at with xdotool; after each
-group of keys the screen is taken and tileview-export composes the same keys; the two pictures
-must be equal outside the overlay box (and, as both draw it with the same code, inside it too).
-The Xvfb session helpers are those of the native viewer's end-to-end tests.
+tileview-1024 runs in the demo world on its own Xvfb and is typed at; after each group of keys
+the screen must become the frame tileview-export composes for every key typed so far, overlay
+included. The groups repeat keys, walk the segments and mix in keys the viewer ignores.
 """
 
 import argparse
 import os
-import subprocess
+import shutil
 import sys
 
-# Groups of keys typed one after the other; each changes the frame, so each can be waited for.
+from harness.core import check, main
+from harness.world import Exporter, require_world
+from harness.xserver import XServer
+
 KEY_GROUPS = ["", "dds", "e", "sssdd", "q", "Xaw", "ee", "wwwwaaaa"]
 
 
-def picture_rgb(path, width, height, fail):
-    raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
-                         check=True).stdout
-    if len(raw) != width * height * 3:
-        fail(f"{path} is not {width} x {height}")
-    return raw
+def run(args):
+    require_world(args.world)
+    size = (args.width, args.height)
+    expected = Exporter(args.export, args.world, args.width, size, args.out)
+    with XServer(*size, args.out) as server:
+        viewer = server.start_program([args.viewer], args.world)
+        server.wait_window("Dravik", viewer)
+        typed = ""
+        for keys in KEY_GROUPS:
+            server.type(keys)
+            typed += keys
+            frame = expected.frame(typed)
+            check(frame is not None, f"keys '{typed}': the export failed")
+            check(len(frame.colours(997)) > 8, f"keys '{typed}': the export shows no map")
+            server.save(server.wait_frame(frame, f"the exported frame of keys '{typed}'"),
+                        f"keys-{typed or 'none'}")
+            print(f"keys '{typed}': the screen equals the export")
 
 
-def differing(a, b, width, height, box, inside):
-    """Pixels that differ, counted outside the overlay box (or inside it)."""
-    count = 0
-    for y in range(height):
-        row = y * width * 3
-        if a[row:row + width * 3] == b[row:row + width * 3]:
-            continue
-        for x in range(width):
-            in_box = x < box[2] and y < box[3]
-            i = row + x * 3
-            if in_box == inside and a[i:i + 3] != b[i:i + 3]:
-                count += 1
-    return count
-
-
-def main():
-    parser = argparse.ArgumentParser()
+def command():
+    parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--export", required=True)
     parser.add_argument("--width", type=int, required=True)
     parser.add_argument("--height", type=int, required=True)
-    parser.add_argument("--display", required=True)
     parser.add_argument("--world", required=True)
-    parser.add_argument("--shots", required=True)
-    parser.add_argument("--e2e-helpers", required=True)
+    parser.add_argument("--out", required=True)
     args = parser.parse_args()
-    sys.path.insert(0, os.path.abspath(args.e2e_helpers))
-    import viewer_e2e as e2e  # noqa: E402 (found only through the path above)
-
-    os.makedirs(args.shots, exist_ok=True)
-    width, height = args.width, args.height
-    mode = str(width)
-    session = e2e.Session(args.display, width, height, os.path.abspath(args.shots))
-
-    def fail(message):
-        raise e2e.Failure(message)
-
-    try:
-        session.start_xvfb()
-        session.start([os.path.abspath(args.viewer)], cwd=args.world)
-        session.find_window("Dravik")
-        shown = session.settled(until=lambda f: e2e.expect_overlay_box(f, width, 0, 20, 1))
-        typed = ""
-        for number, keys in enumerate(KEY_GROUPS):
-            if keys:
-                session.xdotool("type", "--delay", "30", keys)
-                shown = session.settled(differs_from=shown)
-                typed += keys
-            screen = session.save(shown, f"screen-{number}")
-            exported = os.path.join(session.shots, f"export-{number}.png")
-            result = subprocess.run([args.export, "--mode", mode, "--keys", typed, "--data",
-                                     args.world, "-o", exported], capture_output=True, text=True)
-            e2e.check(result.returncode == 0, f"keys '{typed}': export failed: {result.stderr}")
-            picture = picture_rgb(exported, width, height, fail)
-            e2e.check(len(set(shown[i:i + 3] for i in range(0, len(shown), 3 * 997))) > 8,
-                      f"keys '{typed}': the screen shows no map")
-            outside = differing(shown, picture, width, height, e2e.OVERLAY_BOX, False)
-            e2e.check(outside == 0, f"keys '{typed}': {outside} pixels outside the overlay box "
-                                    f"differ ({screen} against {exported})")
-            inside = differing(shown, picture, width, height, e2e.OVERLAY_BOX, True)
-            e2e.check(inside == 0, f"keys '{typed}': {inside} pixels of the overlay box differ")
-            print(f"keys '{typed}': export equals the screen")
-    except e2e.Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
-    finally:
-        session.stop_all()
-    return 0
+    for name in ("viewer", "export", "world", "out"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    shutil.rmtree(args.out, ignore_errors=True)
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())
