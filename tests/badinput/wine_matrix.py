@@ -1,50 +1,66 @@
 #!/usr/bin/env python3
 """Bad data folders end to end on tileview-640.exe under Wine.
 
-For each folder of make_bad_inputs.py (and the untouched demo world, the control), the program is
-started in its own 640 x 480 virtual desktop and driven: a square tour of scroll steps, a click,
-a burst of random keys that leaves the view where it started, a walk off the map, a second click,
-then Alt+F4. It must keep handling input (each click shows in the overlay, once every key before
-it was handled; the close is taken after all of them), end with exit code 0 and leave the folder
-as it was. Without terrain.db the message box is answered instead. Cases run in lanes: one Xvfb,
-one desktop and one copy of the program each, side by side.
+For each folder of harness.bad_inputs (and the untouched demo world, the control), the program
+is started in a 640 x 480 virtual desktop on an Xvfb of its own and driven: a square tour of
+scroll steps, a click, a burst of random keys that leaves the view where it started, a walk off
+the map, a second click, then Alt+F4. It must keep handling input (each click shows in the
+overlay, once every key before it was handled; the close is taken after all of them), end with
+exit code 0 and leave the folder as it was. Without terrain.db the message box is answered
+instead. Cases run in lanes, side by side.
 
 Prints one line per case: its name, what the user sees, the time taken.
 """
 
 import argparse
-import concurrent.futures
 import hashlib
 import os
 import random
 import shutil
-import signal
-import subprocess
 import sys
+import threading
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "wine"))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e-wine"))
-from e2e_wine import Failure, Frames, Screen, check, find_window, read_world  # noqa: E402
-from wine_desktop import WineDesktop  # noqa: E402
+from harness.bad_inputs import all_cases, write_case
+from harness.core import Failure, check, main, run_cases
+from harness.frame import OVERLAY_BOX
+from harness.wine import (TITLE, WineDesktop, answer_message_box, character_width,
+                          close_with_alt_f4, column_box, column_ink_and_paper, wait_first_frame,
+                          wait_message_box)
+from harness.world import PITCH, Exporter, clear_colour, require_world
+from harness.xserver import XServer
 
 WIDTH, HEIGHT = 640, 480
-PITCH = 55
 CONTROL = "demo"
+LANES = 2
 OFF_MAP = 30            # steps left after which no cell of the map can reach the screen
-FIRST_CLICK = (5 * PITCH + 20, 3 * PITCH + 10)
+# Three clicks in one row: the column number reads 10 (two characters), then 5 (one), then, off
+# the map, a negative number.
+FIRST_CLICK = (10 * PITCH + 20, 3 * PITCH + 10)
+TOUR_CLICK = (5 * PITCH + 20, 3 * PITCH + 10)
 SECOND_CLICK = (300, 200)
 DIGIT_BOX = (0, 20, 8, 36)  # the first character of the column number, whatever its width
+PAPER = b"\xff\xff\xff"
 NOISE_KEYS = ["A", "D", "W", "S", "E", "Q", "x", "1", "minus", "space", "Return", "BackSpace"]
+# An empty box: one colour outside it is one colour over the whole screen, as the desktop shows
+# before the first frame.
+WHOLE_SCREEN = (0, 0, 0, 0)
+
+
+class Taught:
+    """What the control's run shows of the overlay, the same in every folder: the first character
+    of the column number after the first click and after the tour's click."""
+
+    def __init__(self, after_first, after_tour):
+        self.after_first, self.after_tour = after_first, after_tour
 
 
 def folder_state(folder):
     """Every file's name and SHA-256."""
     state = {}
     for name in sorted(os.listdir(folder)):
-        with open(os.path.join(folder, name), "rb") as f:
-            state[name] = hashlib.sha256(f.read()).hexdigest()
+        with open(os.path.join(folder, name), "rb") as file:
+            state[name] = hashlib.sha256(file.read()).hexdigest()
     return state
 
 
@@ -59,211 +75,183 @@ def burst_keys(seed, count):
     return keys
 
 
-def box(screen):
-    left, top, right, bottom = DIGIT_BOX
-    return b"".join(screen.segment(y, left, right) for y in range(top, bottom))
-
-
-def uniform_outside_overlay(screen):
-    colour = screen.at(WIDTH - 1, HEIGHT - 1)
-    rows = [screen.segment(y, 80 if y < 80 else 0, WIDTH) for y in range(HEIGHT)]
-    return all(row == colour * (len(row) // 3) for row in rows)
-
-
-def describe(first, control, background):
-    """What the user sees in the first frame, told against the demo world's (None: this is
-    the demo world)."""
-    if control is None or first.rgb == control.rgb:
+def describe(first, control, clear):
+    """What the user sees, told against the demo world's (control; None when there is none)."""
+    if control is not None and first.same_outside(control):
         return "the demo map"
-    if uniform_outside_overlay(first):
+    if first.uniform_outside():
         colour = first.at(WIDTH - 1, HEIGHT - 1)
-        if colour == background:
+        if colour == clear:
             return "the cleared background, no tiles"
-        return "all black" if colour == b"\0\0\0" else "all one colour #%s" % colour.hex()
-    if first.same_outside_overlay(control):
-        return "the demo map, another overlay"
-    changed = sum(first.rgb[i:i + 3] != control.rgb[i:i + 3] for i in range(0, len(first.rgb), 3))
-    return "the map, changed (%.1f%% of pixels differ from the demo)" % (
-        100 * changed / (WIDTH * HEIGHT))
+        return "all black outside the overlay" if colour == b"\0\0\0" else \
+            f"one colour #{colour.hex()} outside the overlay"
+    if control is None:
+        return "a map"
+    changed = len(first.differing(control, OVERLAY_BOX))
+    return f"the map, changed ({100 * changed / (WIDTH * HEIGHT):.1f}% of pixels differ " \
+           f"from the demo)"
 
 
-class Lane:
-    """One Xvfb with a desktop, and a copy of the program whose file name gives it that
-    desktop."""
-
-    def __init__(self, index, display, exe, out):
-        self.desk = WineDesktop(display, WIDTH, HEIGHT)
-        folder = os.path.join(out, "lane%d" % index)
-        os.makedirs(folder, exist_ok=True)
-        self.exe = os.path.join(folder, "tileview-640-lane%d.exe" % index)
-        shutil.copyfile(exe, self.exe)
-
-    def __enter__(self):
-        self.desk.start_x()
-        self.desk.assign_desktop(os.path.basename(self.exe))
-        return self
-
-    def __exit__(self, *exc):
-        self.desk.stop()
+def has_paper(frame):
+    box = frame.region(DIGIT_BOX)
+    return any(box[i:i + 3] == PAPER for i in range(0, len(box), 3))
 
 
-def drive(desk, window, first, frames, case, args):
-    """The tour, the burst and the two clicks; answers whether the overlay could be seen."""
-    desk.xdotool("windowfocus", window)
-    visible = not uniform_outside_overlay(first) or first.at(WIDTH - 1, HEIGHT - 1) != first.at(
-        2, 25)
+def drive(server, window, case, args, taught, composer):
+    """The clicks, the tour and the burst. Answers the frame after the first click and, for the
+    control (taught None), what the overlay showed.
 
-    def keys(names):
-        for start in range(0, len(names), 100):
-            desk.xdotool("key", "--delay", "2", *names[start:start + 100])
+    Under Wine a screenshot may catch the screen while a frame is being copied to it, the rest
+    still the frame before. Before the first frame the screen is black, and what a spoilt folder
+    shows is not known in advance, so its first frame is not held against anything: the frame
+    after a click is. A click changes the overlay alone, so once the overlay shows the click,
+    the screen outside it is whole, whichever of the two frames each part comes from. Each
+    screen awaited shows exactly the first character of a column number that only the click
+    awaited can have put there; the control, whose frames are composed in advance, learns them
+    where a box copied in part shows: the number widens, then narrows, over a background of
+    neither ink nor paper."""
+    if taught is None:
+        start = wait_first_frame(server, composer.frame(""), "the composed first frame")
+        width = character_width(start)
+    else:
+        # Paper in the column number's box: the viewer's overlay, not the desktop or the black
+        # of a window not drawn yet.
+        start = server.wait_for(
+            "a frame of more than one colour, with the overlay's paper",
+            lambda f: not f.uniform_outside(WHOLE_SCREEN) and has_paper(f))
+    server.save(start, "start")
+    server.focus(window)
 
-    def click(position):
-        desk.xdotool("mousemove", *position)
-        time.sleep(0.3)
-        desk.xdotool("click", "1")
-
-    def settled(until, name):
-        return Screen(frames.settled(lambda s: until(Screen(s, WIDTH, HEIGHT)), name), WIDTH,
-                      HEIGHT)
+    server.click(*FIRST_CLICK)
+    if taught is None:
+        clicked = composer.frame("", FIRST_CLICK)
+        first = server.wait_for(
+            "the composed frame after the first click, its column number two characters wide",
+            lambda f: f.same_outside(clicked) and column_ink_and_paper(f, 2 * width))
+    else:
+        first = server.wait_for("the first click's column number",
+                                lambda f: f.region(DIGIT_BOX) == taught.after_first)
+    server.save(first, "first")
 
     s = args.steps
-    keys(["a"] * s + ["w"] * s + ["d"] * s + ["s"] * s)
-    click(FIRST_CLICK)
-    if visible:
+    tour = "a" * s + "w" * s + "d" * s + "s" * s
+    server.keys(*tour)
+    server.click(*TOUR_CLICK)
+    if taught is None:
+        toured_expected = composer.frame(tour, TOUR_CLICK)
+        beyond = column_box(start, width, 2 * width)
+        toured = server.wait_for(
+            "the composed frame after the tour and a click, its column number one character",
+            lambda f: f.same_outside(toured_expected) and column_ink_and_paper(f, width)
+            and column_box(f, width, 2 * width) == beyond)
+        check(toured.same_outside(first), "after the tour the frame is not the first one")
+    else:
         # The view is back where it began: only the overlay may differ from the first frame.
-        toured = settled(lambda f: f.rgb != first.rgb and f.same_outside_overlay(first),
-                         "toured")
-        check(toured.rgb != first.rgb and toured.same_outside_overlay(first),
-              "after the tour and a click the frame is not the first with another overlay")
+        toured = server.wait_for(
+            "the first frame, with the column number of the click after the tour",
+            lambda f: f.region(DIGIT_BOX) == taught.after_tour and f.same_outside(first))
+    server.save(toured, "toured")
 
-    keys(burst_keys(case, args.burst) + ["a"] * OFF_MAP)
-    click(SECOND_CLICK)
-    if visible:
-        # Off the map only the clear remains; the new column starts with a minus sign.
-        off = settled(lambda f: uniform_outside_overlay(f) and box(f) != box(toured), "off-map")
-        check(uniform_outside_overlay(off) and box(off) != box(toured),
-              "after the burst, the walk off the map and a click the overlay did not change")
-    return visible
+    server.keys(*burst_keys(case, args.burst), *["a"] * OFF_MAP)
+    server.click(*SECOND_CLICK)
+    # Off the map only the clear remains; the new column number starts with a minus sign.
+    off = server.wait_for(
+        "one colour outside the overlay and another column number, after the burst, the walk "
+        "off the map and a click",
+        lambda f: f.uniform_outside() and f.region(DIGIT_BOX) != toured.region(DIGIT_BOX))
+    server.save(off, "off-map")
+    if taught is None:
+        taught = Taught(first.region(DIGIT_BOX), toured.region(DIGIT_BOX))
+    return first, taught
 
 
-def run_case(lane, case, folder, args, control):
-    desk = lane.desk
+def run_case(case, folder, args, control, clear):
+    """One case on an Xvfb and a desktop of its own. control: (the control's first frame, what
+    it taught), or None for the control itself. Answers what the user sees, the frame after the
+    first click (None for a message box) and what the overlay showed."""
     out = os.path.join(args.out, case)
-    os.makedirs(out, exist_ok=True)
-    frames = Frames(desk, out)
     before = folder_state(folder)
-    background, _ = read_world(args.world)
-    program = desk.start(lane.exe, folder, os.path.join(out, "program.log"))
-    try:
+    composer = Exporter(args.export, folder, WIDTH, (WIDTH, HEIGHT),
+                        os.path.join(out, "expected")) if control is None else None
+    with XServer(WIDTH, HEIGHT, out) as server:
+        desktop = WineDesktop(server)
+        program = desktop.start(desktop.program(args.exe, out), folder,
+                                os.path.join(out, "program.log"))
         if not os.path.exists(os.path.join(folder, "terrain.db")):
-            window = find_window(desk, "Dravik", 100, program)
-            check(window[3] < WIDTH, "no message box, a window of the whole screen")
-            return message_box(desk, window, program, frames), None
-        window = find_window(desk, "Dravik", WIDTH, program)
-        # Before the first frame the desktop shows one colour; so does a frame drawn with a
-        # palette of one colour, which is taken once nothing else has come for a while.
-        shown = time.monotonic()
-        first = Screen(frames.settled(
-            lambda s: s != s[:3] * (len(s) // 3) or time.monotonic() > shown + 15, "first"),
-            WIDTH, HEIGHT)
-        seen = describe(first, control, background)
-        if not drive(desk, window[0], first, frames, case, args):
-            seen += " (the overlay cannot be seen)"
-        desk.xdotool("key", "alt+F4")
-        code = program.wait(timeout=120)
-        check(code == 0, "exit code %d after the close, not 0" % code)
-    except subprocess.TimeoutExpired:
-        raise Failure("the program did not end after the close")
-    finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
+            box, screen = wait_message_box(server, program, case)
+            server.save(screen, "message-box")
+            check(box.width < WIDTH, "no message box, a window of the whole screen")
+            answer_message_box(server, box, program, case)
+            seen, first, taught = "message box", None, None
+        else:
+            window = server.wait_window(TITLE, program, WIDTH)
+            first, taught = drive(server, window, case, args, control and control[1], composer)
+            seen = "the demo map" if control is None else describe(first, control[0], clear)
+            close_with_alt_f4(server, window, program, case)
     after = folder_state(folder)
-    check(after == before, "the data folder changed: %s" % sorted(
-        set(after.items()) ^ set(before.items())))
-    return seen, first
+    changed = sorted(set(after.items()) ^ set(before.items()))
+    check(after == before, f"the data folder changed: {changed}")
+    return seen, first, taught
 
 
-def message_box(desk, window, program, frames):
-    time.sleep(0.5)  # the box paints its text after it maps
-    rgb = desk.screenshot()
-    check(rgb is not None, "no screenshot of the message box")
-    frames.save(rgb, "message-box")
-    check(program.poll() is None, "the program did not wait for the message box")
-    desk.xdotool("windowfocus", window[0])
-    desk.xdotool("key", "Return")
-    code = program.wait(timeout=60)
-    check(code == 0, "exit code %d after the message box, not 0" % code)
-    return "message box"
+def run(args):
+    require_world(args.world)
+    clear = clear_colour(args.world)
+    shutil.rmtree(args.out, ignore_errors=True)
+    data = os.path.join(args.out, "data")
+    prefixes = tuple(p for p in args.only.split(",") if p)
+    cases = {case: changes for case, (_, changes) in sorted(all_cases(args.world).items())
+             if not prefixes or case.startswith(prefixes)}
+    check(cases, f"no bad input starts with {args.only}")
+    for case, changes in [(CONTROL, {}), *cases.items()]:
+        write_case(args.world, os.path.join(data, case), changes)
+
+    printing = threading.Lock()
+    control = None
+
+    def work(case, folder):
+        begun = time.monotonic()
+        try:
+            seen, first, taught = run_case(case, folder, args, control, clear)
+        except Failure as failure:
+            with printing:
+                print(f"{case:<26} FAIL {failure}", flush=True)
+            raise
+        with printing:
+            print(f"{case:<26} {seen:<60} {time.monotonic() - begun:5.1f} s", flush=True)
+        return first, taught
+
+    started = time.monotonic()
+    # The control first, alone: the other first frames are told against it, and its overlay is
+    # what the others' must show.
+    results, failures = run_cases([(CONTROL, os.path.join(data, CONTROL))], work, 1)
+    check(not failures, f"the control (the demo world) failed: {failures.get(CONTROL)}")
+    control = results[CONTROL]
+    more, more_failures = run_cases([(case, os.path.join(data, case)) for case in cases], work,
+                                    LANES)
+    failures.update(more_failures)
+    print(f"{len(cases) + 1} cases in {time.monotonic() - started:.0f} s", flush=True)
+    for case, message in sorted(failures.items()):
+        print(f"FAIL {case}: {message}", flush=True)
+    check(not failures, f"{len(failures)} of {len(cases) + 1} cases failed: "
+          f"{', '.join(sorted(failures))}")
 
 
-def main():
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--exe", required=True, help="tileview-640.exe")
+    parser.add_argument("--export", required=True, help="the native tileview-export")
     parser.add_argument("--world", required=True, help="the demo world")
     parser.add_argument("--out", required=True, help="folder for the data folders and screens")
-    parser.add_argument("--displays", required=True, help="Xvfb numbers, one lane each: 101,102")
     parser.add_argument("--only", default="", help="cases whose names start with these, a,b")
     parser.add_argument("--steps", type=int, default=40, help="scroll steps each way")
     parser.add_argument("--burst", type=int, default=160, help="keys in the random burst")
     args = parser.parse_args()
-    args.world = os.path.abspath(args.world)
-    try:
-        read_world(args.world)
-    except Failure as failure:
-        print("FAIL: %s" % failure)
-        return 1
-    shutil.rmtree(args.out, ignore_errors=True)
-    data = os.path.join(args.out, "data")
-    listing = subprocess.run([sys.executable, os.path.join(HERE, "make_bad_inputs.py"),
-                              args.world, data], check=True, stdout=subprocess.PIPE, text=True)
-    prefixes = tuple(p for p in args.only.split(",") if p)
-    cases = [line.split("\t")[0] for line in listing.stdout.splitlines()]
-    cases = [c for c in cases if not prefixes or c.startswith(prefixes)]
-    shutil.copytree(args.world, os.path.join(data, CONTROL))
-
-    started = time.monotonic()
-    failures = []
-    lanes = [Lane(i, int(d), args.exe, args.out) for i, d in enumerate(args.displays.split(","))]
-    try:
-        for lane in lanes:
-            lane.__enter__()
-        # The control first, alone: the other first frames are told against it.
-        _, control = run_one(lanes[0], CONTROL, data, args, None, failures)
-        queue = list(cases)
-
-        def work(lane):
-            while True:
-                try:
-                    case = queue.pop(0)
-                except IndexError:
-                    return
-                run_one(lane, case, data, args, control, failures)
-
-        with concurrent.futures.ThreadPoolExecutor(len(lanes)) as workers:
-            list(workers.map(work, lanes))
-    finally:
-        for lane in lanes:
-            lane.__exit__()
-    print("%d cases in %.0f s" % (len(cases) + 1, time.monotonic() - started))
-    for case, message in failures:
-        print("FAIL %s: %s" % (case, message))
-    return 1 if failures else 0
-
-
-def run_one(lane, case, data, args, control, failures):
-    begun = time.monotonic()
-    try:
-        seen, first = run_case(lane, case, os.path.join(data, case), args, control)
-        print("%-26s %-60s %5.1f s" % (case, seen, time.monotonic() - begun), flush=True)
-        return seen, first
-    except Failure as failure:
-        failures.append((case, str(failure)))
-        print("%-26s FAIL %s" % (case, failure), flush=True)
-        return None, None
+    for name in ("exe", "export", "world", "out"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

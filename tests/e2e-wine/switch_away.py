@@ -3,7 +3,7 @@
 
 tileview-1024.exe runs in its 1024 x 768 virtual desktop. Wine's notepad then takes the focus
 in the same desktop and is closed, and a click gives the viewer the focus back; the screen must
-be the first frame again outside the overlay box, every tile in place. Twice.
+be the composed frame again outside the overlay box, every tile in place. Twice.
 
 A display-mode change meanwhile is not tried: another program that takes the display (say
 tileview-640.exe) gets the viewer minimised by Wine, and a virtual desktop has neither a task bar
@@ -13,86 +13,85 @@ nor Alt+Tab to bring it back.
 import argparse
 import os
 import shutil
-import signal
 import sys
-import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine"))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_wine import Failure, Frames, Screen, check, find_window, read_world, wait_exit  # noqa
-from wine_desktop import WineDesktop  # noqa: E402
+from harness.core import check, main, wait_exit
+from harness.frame import OVERLAY_BOX
+from harness.wine import (TITLE, WineDesktop, character_width, close_with_alt_f4, column_box,
+                          column_ink_and_paper, wait_first_frame)
+from harness.world import PITCH, Exporter, require_world
+from harness.xserver import XServer
 
 WIDTH, HEIGHT = 1024, 768
-NOTEPAD = "notepad.exe"
+NOTEPAD, NOTEPAD_TITLE = "notepad.exe", "Untitled - Notepad"
+# Where the viewer is clicked to have the focus back, round by round, away from the overlay: in
+# column 10, then in column 5 of the same row. The column number's box widens to two characters,
+# then narrows to one: each shows whole only once the frame after the click is on the screen.
+BACK = [(10 * PITCH + 20, 3 * PITCH + 10), (5 * PITCH + 20, 3 * PITCH + 10)]
 
 
-def window_of(desk, title, program, other_than):
-    deadline = time.monotonic() + 120
-    while time.monotonic() < deadline:
-        check(program.poll() is None, "%s ended before its window appeared" % title)
-        for window in desk.windows_named(title):
-            if window[0] != other_than and window[3] > 100:
-                return window[0]
-        time.sleep(0.25)
-    raise Failure("no window titled %r appeared" % title)
+def switch(server, desktop, viewer, before, name, back_at, back_in):
+    """Lets notepad take the focus over the viewer showing before, closes it and clicks the
+    viewer at back_at; then waits for the frame back_in(frame) holds for."""
+    other = desktop.start(NOTEPAD, server.out, os.path.join(server.out, f"{name}.log"))
+    window = server.wait_window(NOTEPAD_TITLE, other, min_width=100)
+    server.focus(window)
+    away = server.wait_for(f"{name} over the viewer",
+                           lambda f: not f.same_outside(before, OVERLAY_BOX))
+    server.save(away, f"{name}-away")
+    server.keys("alt+F4")
+    code = wait_exit(other, f"Alt+F4 on {name}")
+    check(code == 0, f"{name} ended with exit code {code}")
+    check(viewer.poll() is None, f"the viewer ended while {name} had the focus")
+    server.wait_no_window(NOTEPAD_TITLE)
+    server.click(*back_at)
+    back = server.wait_for(f"the viewer's frame, whole again after {name}, with the click's "
+                           f"column number", back_in)
+    server.save(back, f"{name}-back")
+    return back
 
 
-def switch(desk, frames, viewer, window, first, cwd, name):
-    """Lets notepad take the focus, closes it and clicks the viewer."""
-    other = desk.start(NOTEPAD, cwd, os.path.join(frames.out, name + ".log"))
-    desk.xdotool("windowfocus", window_of(desk, "Untitled - Notepad", other, window))
-    away = frames.settled(lambda s: not Screen(s, WIDTH, HEIGHT).same_outside_overlay(first),
-                          name + "-away")
-    check(not Screen(away, WIDTH, HEIGHT).same_outside_overlay(first),
-          "%s did not show over the viewer" % name)
-    desk.xdotool("key", "alt+F4")
-    wait_exit(other, "%s was closed" % name)
-    check(viewer.poll() is None, "the viewer ended while %s had the focus" % name)
-    # Back to the viewer: a click on it, away from the overlay, activates it.
-    desk.xdotool("mousemove", WIDTH // 2, HEIGHT // 2)
-    time.sleep(0.3)
-    desk.xdotool("click", "1")
-    back = Screen(frames.settled(lambda s: Screen(s, WIDTH, HEIGHT).same_outside_overlay(first),
-                                 name + "-back"), WIDTH, HEIGHT)
-    check(back.same_outside_overlay(first),
-          "after %s the viewer's frame is not the first one outside the overlay" % name)
+def run(args):
+    require_world(args.world)
+    expected = Exporter(args.export, args.world, WIDTH, (WIDTH, HEIGHT),
+                        os.path.join(args.out, "expected"))
+    with XServer(WIDTH, HEIGHT, args.out) as server:
+        desktop = WineDesktop(server)
+        exe = desktop.program(args.exe, args.out)
+        desktop.assign(NOTEPAD)
+        viewer = desktop.start(exe, args.world, os.path.join(args.out, "viewer.log"))
+        window = server.wait_window(TITLE, viewer, WIDTH)
+        first = wait_first_frame(server, expected.frame(""), "the first frame")
+        server.save(first, "first")
+        width = character_width(first)
+        background = column_box(first, width, 2 * width)
+        server.focus(window)
+
+        wide = expected.frame("", BACK[0])
+        shown = switch(server, desktop, viewer, first, "notepad-1", BACK[0],
+                       lambda f: f.same_outside(wide) and column_ink_and_paper(f, 2 * width))
+        narrow = expected.frame("", BACK[1])
+        switch(server, desktop, viewer, shown, "notepad-2", BACK[1],
+               lambda f: f.same_outside(narrow) and column_ink_and_paper(f, width)
+               and column_box(f, width, 2 * width) == background)
+        close_with_alt_f4(server, window, viewer, "after switching away")
+    print(f"ok (screens in {args.out})")
 
 
-def main():
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--exe", required=True, help="tileview-1024.exe")
+    parser.add_argument("--export", required=True, help="the native tileview-export")
     parser.add_argument("--world", required=True)
-    parser.add_argument("--display", type=int, required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
+    for name in ("exe", "world", "out"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.out, ignore_errors=True)
     os.makedirs(args.out)
-    try:
-        read_world(args.world)
-        with WineDesktop(args.display, WIDTH, HEIGHT) as desk:
-            frames = Frames(desk, args.out)
-            desk.assign_desktop(os.path.basename(args.exe))
-            desk.assign_desktop(NOTEPAD)
-            viewer = desk.start(os.path.abspath(args.exe), args.world,
-                                os.path.join(args.out, "viewer.log"))
-            window = find_window(desk, "Dravik", WIDTH, viewer)
-            first = Screen(frames.settled(lambda s: len(set(s[::3 * 101])) > 8, "first"),
-                           WIDTH, HEIGHT)
-            check(len(set(first.rgb[::3 * 101])) > 8, "no first frame")
-            desk.xdotool("windowfocus", window[0])
-            for round_ in (1, 2):
-                switch(desk, frames, viewer, window[0], first, args.world, "notepad-%d" % round_)
-            desk.xdotool("key", "alt+F4")
-            code = wait_exit(viewer, "the close")
-            check(code == 0, "exit code %d after the close, not 0" % code)
-    except Failure as failure:
-        print("FAIL: %s (screenshots in %s)" % (failure, args.out))
-        return 1
-    print("ok (screenshots in %s)" % args.out)
-    return 0
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())
