@@ -25,7 +25,7 @@ void PutLE(unsigned char *at, std::uint32_t value, int bytes) {
     }
 }
 
-struct BitmapSpec {
+struct BitmapLayout {
     std::uint32_t infoSize = 40;
     std::int32_t width = TILE_SHEET_WIDTH;
     std::int32_t height = TILE_SHEET_HEIGHT;
@@ -35,19 +35,19 @@ struct BitmapSpec {
 };
 
 // An uncompressed bitmap whose colour entries are all distinct: entry i is (i, 255 - i, i / 2).
-Bytes MakeBitmap(const BitmapSpec &spec) {
-    Bytes file(PALETTE_BLOCK_SIZE + spec.pixelBytes, 0);
+Bytes MakeBitmap(const BitmapLayout &layout) {
+    Bytes file(PALETTE_BLOCK_SIZE + layout.pixelBytes, 0);
     file[0] = 'B';
     file[1] = 'M';
     PutLE(&file[2], static_cast<std::uint32_t>(file.size()), 4);
     PutLE(&file[10], PALETTE_BLOCK_SIZE, 4);
     unsigned char *info = &file[BMP_FILE_HEADER_SIZE];
-    PutLE(info, spec.infoSize, 4);
-    PutLE(info + 4, static_cast<std::uint32_t>(spec.width), 4);
-    PutLE(info + 8, static_cast<std::uint32_t>(spec.height), 4);
+    PutLE(info, layout.infoSize, 4);
+    PutLE(info + 4, static_cast<std::uint32_t>(layout.width), 4);
+    PutLE(info + 8, static_cast<std::uint32_t>(layout.height), 4);
     PutLE(info + 12, 1, 2);
-    PutLE(info + 14, spec.bitCount, 2);
-    PutLE(info + 32, spec.coloursUsed, 4);
+    PutLE(info + 14, layout.bitCount, 2);
+    PutLE(info + 32, layout.coloursUsed, 4);
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         unsigned char *quad = info + BMP_INFO_HEADER_SIZE + 4 * i; // blue, green, red
         quad[0] = static_cast<unsigned char>(i / 2);
@@ -92,7 +92,7 @@ class CheckTest : public CoreTest {
         return texts;
     }
 
-    std::vector<RecordSpec> Records = {
+    std::vector<RecordFields> Records = {
         {0, 1, 1, 0, 0, 55, 55, 0, 0},
         {1, 0, 7, 1245, 3845, 1300, 3900, 0, 40},
     };
@@ -222,7 +222,7 @@ TEST_F(CheckTest, MissingReferencesInTheDrawnWindowOnly) {
 }
 
 TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
-    const std::vector<std::pair<BitmapSpec, std::string>> cases = {
+    const std::vector<std::pair<BitmapLayout, std::string>> cases = {
         {{.infoSize = 124}, "the information header is 124 bytes, not 40"},
         {{.bitCount = 24, .pixelBytes = 3 * SHEET_PIXEL_BYTES}, "24 bits per pixel"},
         {{.coloursUsed = 300}, "colours used is 300, outside 1 to 256"},
@@ -231,9 +231,9 @@ TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
          "only 16 colours"},
         {{.width = 1296, .pixelBytes = 1296 * TILE_SHEET_HEIGHT}, "1296 x 3900 pixels"},
     };
-    for (const auto &[spec, expected] : cases) {
+    for (const auto &[layout, expected] : cases) {
         WriteCleanFolder();
-        WriteFile(TILE_SHEET_FILE, MakeBitmap(spec));
+        WriteFile(TILE_SHEET_FILE, MakeBitmap(layout));
         const CheckReport report = CheckDataFolder();
         const std::vector<std::string> texts = Texts(report, CheckSection::Palette);
         EXPECT_EQ(texts.size(), 1u) << expected << "\n" << FormatCheckText(report, ".");
