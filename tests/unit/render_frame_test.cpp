@@ -4,6 +4,7 @@
 #include "tests/unit/fixtures.h"
 #include "tests/unit/recording_draw.h"
 #include "view/commands.h"
+#include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
 

@@ -1,7 +1,7 @@
 #include "tools/check/check_report.h"
 
 #include "mapdata/terrain.h"
-#include "view/render_frame.h"
+#include "view/drawn_window.h"
 #include "view/view_state.h"
 
 #include <cerrno>
@@ -108,32 +108,34 @@ void CheckRecords(CheckReport &report) {
     }
 }
 
+// Notes the references of one cell that no record holds, and counts the cell once for each
+// record it uses.
+void CheckCell(const WindowCell &cell, SegmentCheck &check, std::map<int, int> &cellsPerRecord) {
+    TerrainRef layers[MAP_CELL_LAYERS];
+    SplitMapCell(cell.row, cell.column, layers);
+    int found[MAP_CELL_LAYERS];
+    for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+        const TerrainRef ref = layers[layer];
+        found[layer] = FindTerrainRecord(ref.kind, ref.level);
+        if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
+            check.missing.push_back(
+                MissingReference{cell.row, cell.column, layer, ref.kind, ref.level});
+        }
+        // A cell that names one record on two layers counts once for it.
+        bool counted = found[layer] == NO_TERRAIN;
+        for (int earlier = 0; earlier < layer && !counted; ++earlier) {
+            counted = found[earlier] == found[layer];
+        }
+        if (!counted) {
+            ++cellsPerRecord[found[layer]];
+        }
+    }
+}
+
 SegmentCheck CheckSegmentWindow(int segment) {
     SegmentCheck check{segment, {}, {}};
     std::map<int, int> cellsPerRecord;
-    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
-            TerrainRef layers[MAP_CELL_LAYERS];
-            SplitMapCell(row, column, layers);
-            int found[MAP_CELL_LAYERS];
-            for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
-                const TerrainRef ref = layers[layer];
-                found[layer] = FindTerrainRecord(ref.kind, ref.level);
-                if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
-                    check.missing.push_back(
-                        MissingReference{row, column, layer, ref.kind, ref.level});
-                }
-                // A cell that names one record on two layers counts once for it.
-                bool counted = found[layer] == NO_TERRAIN;
-                for (int earlier = 0; earlier < layer && !counted; ++earlier) {
-                    counted = found[earlier] == found[layer];
-                }
-                if (!counted) {
-                    ++cellsPerRecord[found[layer]];
-                }
-            }
-        }
-    }
+    ForEachWindowCell([&](const WindowCell &cell) { CheckCell(cell, check, cellsPerRecord); });
     for (const auto &[record, cells] : cellsPerRecord) {
         check.uses.push_back(RecordUse{record, cells});
     }
