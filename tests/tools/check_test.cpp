@@ -218,6 +218,21 @@ TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
     }
 }
 
+TEST_F(CheckTest, CoreHeaderIsReportedWithItsOwnFields) {
+    WriteCleanFolder();
+    WriteFile(TILE_SHEET_FILE, MakeBitmap({.infoSize = 12}));
+    const CheckReport report = CheckDataFolder();
+    const std::string text = FormatCheckText(report, ".");
+    EXPECT_NE(text.find("12-byte information header, 8 bits per pixel, colours used 0; 1300 x 3900 "
+                        "pixels"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(Texts(report, CheckSection::Palette),
+              (std::vector<std::string>{"the information header is 12 bytes, not 40: it gives no "
+                                        "usable palette (the 256 entries are taken as read, red "
+                                        "and blue swapped)"}));
+}
+
 TEST_F(CheckTest, EntriesWithTheTransparentColour) {
     WriteCleanFolder();
     Bytes bitmap = MakeBitmap();
