@@ -137,7 +137,6 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
         return -1;
     }
     LoadTileSheet();
-    SDL_SetColorKey(TileSheetSurface, SDL_TRUE, TRANSPARENT_INDEX);
     return 0;
 }
 
