@@ -7,34 +7,25 @@ namespace {
 constexpr int SIZE_FIELD = 2;
 constexpr int PIXEL_OFFSET_FIELD = 10;
 
-// Offsets within the information header.
-constexpr int CORE_WIDTH = 4;
-constexpr int CORE_HEIGHT = 6;
-constexpr int CORE_PLANES = 8;
-constexpr int CORE_BIT_COUNT = 10;
-constexpr int INFO_WIDTH = 4;
-constexpr int INFO_HEIGHT = 8;
-constexpr int INFO_PLANES = 12;
-constexpr int INFO_BIT_COUNT = 14;
+// Where the fields that both kinds of information header have lie, from the header's start, and
+// how many bytes the width and height take.
+struct SharedFields {
+    int width;
+    int height;
+    int planes;
+    int bitCount;
+    int sizeBytes;
+};
+constexpr SharedFields CORE_FIELDS = {4, 6, 8, 10, 2};
+constexpr SharedFields INFO_FIELDS = {4, 8, 12, 14, 4};
+
+// Fields only the longer headers have.
 constexpr int INFO_COMPRESSION = 16;
 constexpr int INFO_IMAGE_SIZE = 20;
 constexpr int INFO_COLOURS_USED = 32;
 
-void ReadCoreFields(const unsigned char *info, BitmapHeader &header) {
-    header.width = ReadU16LE(info + CORE_WIDTH);
-    header.height = ReadU16LE(info + CORE_HEIGHT);
-    header.planes = ReadU16LE(info + CORE_PLANES);
-    header.bitCount = ReadU16LE(info + CORE_BIT_COUNT);
-}
-
-void ReadInfoFields(const unsigned char *info, BitmapHeader &header) {
-    header.width = ReadI32LE(info + INFO_WIDTH);
-    header.height = ReadI32LE(info + INFO_HEIGHT);
-    header.planes = ReadU16LE(info + INFO_PLANES);
-    header.bitCount = ReadU16LE(info + INFO_BIT_COUNT);
-    header.compression = ReadU32LE(info + INFO_COMPRESSION);
-    header.imageSize = ReadU32LE(info + INFO_IMAGE_SIZE);
-    header.coloursUsed = ReadU32LE(info + INFO_COLOURS_USED);
+std::int32_t ReadSize(const unsigned char *at, int bytes) {
+    return bytes == 2 ? ReadU16LE(at) : ReadI32LE(at);
 }
 
 } // namespace
@@ -46,10 +37,16 @@ BitmapHeader ReadBitmapHeader(const unsigned char bytes[BITMAP_HEADERS_SIZE]) {
     header.pixelOffset = ReadU32LE(bytes + PIXEL_OFFSET_FIELD);
     const unsigned char *info = bytes + BMP_FILE_HEADER_SIZE;
     header.infoSize = ReadU32LE(info);
-    if (header.infoSize == BMP_CORE_HEADER_SIZE) {
-        ReadCoreFields(info, header);
-    } else {
-        ReadInfoFields(info, header);
+    const bool core = header.infoSize == BMP_CORE_HEADER_SIZE;
+    const SharedFields &at = core ? CORE_FIELDS : INFO_FIELDS;
+    header.width = ReadSize(info + at.width, at.sizeBytes);
+    header.height = ReadSize(info + at.height, at.sizeBytes);
+    header.planes = ReadU16LE(info + at.planes);
+    header.bitCount = ReadU16LE(info + at.bitCount);
+    if (!core) {
+        header.compression = ReadU32LE(info + INFO_COMPRESSION);
+        header.imageSize = ReadU32LE(info + INFO_IMAGE_SIZE);
+        header.coloursUsed = ReadU32LE(info + INFO_COLOURS_USED);
     }
     return header;
 }

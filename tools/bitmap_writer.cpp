@@ -20,20 +20,18 @@ bool IsCore(const BitmapLayout &layout) {
     return layout.infoSize == BMP_CORE_HEADER_SIZE;
 }
 
-void PutCoreHeader(Bytes &out, const BitmapLayout &layout) {
-    Put32(out, layout.infoSize);
-    Put16(out, static_cast<std::uint32_t>(layout.width));
-    Put16(out, static_cast<std::uint32_t>(layout.height));
-    Put16(out, PLANES);
-    Put16(out, layout.bitCount);
-}
-
+// The core header has 16-bit sizes and ends after the bit count.
 void PutInfoHeader(Bytes &out, const BitmapLayout &layout) {
+    const bool core = IsCore(layout);
+    void (*const putSize)(Bytes &, std::uint32_t) = core ? Put16 : Put32;
     Put32(out, layout.infoSize);
-    Put32(out, static_cast<std::uint32_t>(layout.width));
-    Put32(out, static_cast<std::uint32_t>(layout.height));
+    putSize(out, static_cast<std::uint32_t>(layout.width));
+    putSize(out, static_cast<std::uint32_t>(layout.height));
     Put16(out, PLANES);
     Put16(out, layout.bitCount);
+    if (core) {
+        return;
+    }
     Put32(out, layout.compression);
     Put32(out, layout.imageSize);
     Put32(out, static_cast<std::uint32_t>(layout.pixelsPerMetre));
@@ -83,11 +81,7 @@ Bytes MakeBitmapFile(const BitmapLayout &layout, const Bytes &colourTable, const
     Put32(file, 0); // reserved
     Put32(file,
           layout.pixelOffset != 0 ? layout.pixelOffset : static_cast<std::uint32_t>(tableEnd));
-    if (IsCore(layout)) {
-        PutCoreHeader(file, layout);
-    } else {
-        PutInfoHeader(file, layout);
-    }
+    PutInfoHeader(file, layout);
     file.insert(file.end(), colourTable.begin(), colourTable.end());
     file.insert(file.end(), pixels.begin(), pixels.end());
     return file;
