@@ -11,6 +11,7 @@
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "view/commands.h"
+#include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
 
@@ -27,40 +28,20 @@
 
 namespace {
 
-// Visible cells as the frame composition decides them (origin inside 0..W, 0..H).
-template <typename Visit> void ForEachVisibleCell(Visit visit) {
-    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        const long y = static_cast<long>(ViewState.scrollY) + row * CELL_PITCH;
-        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
-            const long x = static_cast<long>(ViewState.scrollX) + column * CELL_PITCH;
-            if (x >= 0 && x <= W && y >= 0 && y <= H) {
-                visit(row, column, x, y);
-            }
-        }
-    }
-}
-
 // Bytes the frame's tile copies move: every found layer whose copy is not refused.
 long CopiedBytes() {
     long bytes = 0;
-    ForEachVisibleCell([&](int row, int column, long x, long y) {
+    ForEachVisibleCell(W, H, [&](const WindowCell &cell) {
         TerrainRef refs[MAP_CELL_LAYERS];
-        SplitMapCell(row, column, refs);
+        SplitMapCell(cell.row, cell.column, refs);
         for (const TerrainRef &ref : refs) {
             const int index = FindTerrainRecord(ref.kind, ref.level);
-            if (index == NO_TERRAIN) {
-                continue;
-            }
-            const TerrainPlacement p = ReadTerrainPlacement(index);
-            const DrawRect source{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom};
-            const long left = x - p.anchorX;
-            const long top = y - p.anchorY;
-            const DrawRect destination{static_cast<int>(left), static_cast<int>(top),
-                                       static_cast<int>(left + p.srcRight - p.srcLeft),
-                                       static_cast<int>(top + p.srcBottom - p.srcTop)};
-            if (RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) &&
-                RectInsideSurface(destination, W, H)) {
-                bytes += static_cast<long>(p.srcRight - p.srcLeft) * (p.srcBottom - p.srcTop);
+            TilePlacement tile{};
+            if (index != NO_TERRAIN && PlaceTile(index, cell.originX, cell.originY, tile) &&
+                RectInsideSurface(tile.source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) &&
+                RectInsideSurface(tile.destination, W, H)) {
+                const DrawRect &s = tile.source;
+                bytes += static_cast<long>(s.right - s.left) * (s.bottom - s.top);
             }
         }
     });
@@ -120,18 +101,17 @@ void BuildWorstCase() {
         record[TERRAIN_KIND_OFFSET] = static_cast<unsigned char>(240 + k);
         record[TERRAIN_LEVEL_OFFSET] = static_cast<unsigned char>(10 + k);
     }
-    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
-            unsigned char *cell = MapGrid + (row * SEGMENT_COLUMNS + column) * MAP_CELL_SIZE;
-            // Layer l: level byte 6 - 2l, kind byte 7 - 2l.
-            for (int layer = 0; layer < 3; ++layer) {
-                cell[7 - 2 * layer] = static_cast<unsigned char>(240 + layer);
-                cell[6 - 2 * layer] = static_cast<unsigned char>(10 + layer);
-            }
-            cell[1] = 250; // layer 3: a pair nobody holds
-            cell[0] = 250;
+    ForEachWindowCell([](const WindowCell &window) {
+        unsigned char *cell =
+            MapGrid + (window.row * SEGMENT_COLUMNS + window.column) * MAP_CELL_SIZE;
+        // Layer l: level byte 6 - 2l, kind byte 7 - 2l.
+        for (int layer = 0; layer < 3; ++layer) {
+            cell[7 - 2 * layer] = static_cast<unsigned char>(240 + layer);
+            cell[6 - 2 * layer] = static_cast<unsigned char>(10 + layer);
         }
-    }
+        cell[1] = 250; // layer 3: a pair nobody holds
+        cell[0] = 250;
+    });
 }
 
 void PrepareWorld(bool worst) {
@@ -171,9 +151,9 @@ void Lookups(benchmark::State &state, bool worst) {
     PrepareWorld(worst);
     for ([[maybe_unused]] auto _ : state) {
         int sum = 0;
-        ForEachVisibleCell([&](int row, int column, long, long) {
+        ForEachVisibleCell(W, H, [&](const WindowCell &cell) {
             TerrainRef refs[MAP_CELL_LAYERS];
-            SplitMapCell(row, column, refs);
+            SplitMapCell(cell.row, cell.column, refs);
             for (const TerrainRef &ref : refs) {
                 sum += FindTerrainRecord(ref.kind, ref.level);
             }

@@ -3,9 +3,9 @@
 // file's missing pixels from past the end of its mapping and faults, so a picture is handed to
 // the platform's loader only when it is whole.
 
-#include <cstdint>
+#include "display/bitmap_header.h"
 
-inline constexpr int BITMAP_HEADERS_SIZE = 14 + 40; // file header and a 40-byte info header
+#include <cstdint>
 
 // header: the first BITMAP_HEADERS_SIZE bytes of the file (zero where the file ends sooner);
 // fileSize: the whole file's length. True only when the information header is a known kind

@@ -1,29 +1,17 @@
 #include "display/palette_block.h"
 
-#include "mapdata/bytes.h"
-
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-constexpr int INFO_SIZE_OFFSET = 0;
-constexpr int INFO_BIT_COUNT_OFFSET = 14;
-constexpr int INFO_COLOURS_USED_OFFSET = 32;
-
-} // namespace
+std::int64_t StatedColourCount(const BitmapHeader &header) {
+    if (header.infoSize != BMP_INFO_HEADER_SIZE || header.bitCount > 8) {
+        return 0;
+    }
+    return header.coloursUsed != 0 ? header.coloursUsed : std::int64_t{1} << header.bitCount;
+}
 
 int PaletteColourCount(const unsigned char block[PALETTE_BLOCK_SIZE]) {
-    const unsigned char *info = block + BMP_FILE_HEADER_SIZE;
-    if (ReadU32LE(info + INFO_SIZE_OFFSET) != BMP_INFO_HEADER_SIZE) {
-        return 0;
-    }
-    const std::uint16_t bitCount = ReadU16LE(info + INFO_BIT_COUNT_OFFSET);
-    if (bitCount > 8) {
-        return 0;
-    }
-    const std::uint32_t coloursUsed = ReadU32LE(info + INFO_COLOURS_USED_OFFSET);
-    const std::uint32_t count = coloursUsed != 0 ? coloursUsed : 1U << bitCount;
+    const std::int64_t count = StatedColourCount(ReadBitmapHeader(block));
     // The block holds 256 entries; a larger count must not reach past it.
     return count > PALETTE_ENTRIES ? PALETTE_ENTRIES : static_cast<int>(count);
 }

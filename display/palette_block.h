@@ -2,11 +2,11 @@
 // The display palette from the header of tiles.bmp: the 14-byte file header, the 40-byte
 // information header and the 1024 bytes after it, read as one block.
 
+#include "display/bitmap_header.h"
+
 #include <cstdint>
 
 inline constexpr const char *TILE_SHEET_FILE = "tiles.bmp";
-inline constexpr int BMP_FILE_HEADER_SIZE = 14;
-inline constexpr int BMP_INFO_HEADER_SIZE = 40;
 inline constexpr int PALETTE_ENTRIES = 256;
 inline constexpr int PALETTE_COLOUR_BLOCK_SIZE = PALETTE_ENTRIES * 4;
 inline constexpr int PALETTE_BLOCK_SIZE =
@@ -20,8 +20,12 @@ struct PaletteEntry {
     std::uint8_t flags;
 };
 
-// How many leading entries of the colour block the header says are colours in use, at most 256:
-// 0 unless the information header is 40 bytes and at most 8 bits per pixel.
+// How many leading entries of the colour block the header says are colours in use (the colours
+// used field, or 1 << bit count when it is 0): 0 unless the information header is 40 bytes and at
+// most 8 bits per pixel.
+std::int64_t StatedColourCount(const BitmapHeader &header);
+
+// The same for the block, at most 256.
 int PaletteColourCount(const unsigned char block[PALETTE_BLOCK_SIZE]);
 
 // The 256 entries: the first PaletteColourCount entries turned from the file's blue, green, red

@@ -1,11 +1,12 @@
 #include "display/sdl/sdl_display.h"
 
+#include "display/bitmap_header.h"
 #include "display/display_mode.h"
 #include "display/draw.h"
 #include "display/palette_block.h"
 #include "display/sdl/palette_match.h"
-#include "mapdata/bytes.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 SDL_Renderer *DisplayRenderer = nullptr;
@@ -33,17 +34,13 @@ SDL_Surface *MakeIndexedSurface(int width, int height) {
     return surface;
 }
 
-constexpr int CORE_HEADER_SIZE = 12; // the oldest information header, 16-bit width and height
+// The width and height of either kind of information header lie within the file's first bytes
+// up to here; a file that ends sooner holds no picture.
+constexpr std::size_t SIZES_END = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
 
 // The pixel count the information header claims; the height's sign only gives the row order.
-std::int64_t
-ClaimedPixelCount(const unsigned char header[BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE]) {
-    const unsigned char *info = header + BMP_FILE_HEADER_SIZE;
-    if (ReadU32LE(info) == CORE_HEADER_SIZE) {
-        return std::int64_t{ReadU16LE(info + 4)} * ReadU16LE(info + 6);
-    }
-    return std::llabs(std::int64_t{ReadI32LE(info + 4)}) *
-           std::llabs(std::int64_t{ReadI32LE(info + 8)});
+std::int64_t ClaimedPixelCount(const BitmapHeader &header) {
+    return std::llabs(std::int64_t{header.width}) * std::llabs(std::int64_t{header.height});
 }
 
 void ChooseOverlayColours() {
@@ -93,9 +90,10 @@ SDL_Surface *LoadTilePicture(const char *path) {
     if (file == nullptr) {
         return nullptr;
     }
-    unsigned char header[BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE];
-    if (SDL_RWread(file, header, sizeof header, 1) != 1 ||
-        ClaimedPixelCount(header) > MAX_PICTURE_PIXELS || SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
+    unsigned char header[BITMAP_HEADERS_SIZE] = {};
+    if (SDL_RWread(file, header, 1, sizeof header) < SIZES_END ||
+        ClaimedPixelCount(ReadBitmapHeader(header)) > MAX_PICTURE_PIXELS ||
+        SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
         SDL_RWclose(file);
         return nullptr;
     }
@@ -139,7 +137,6 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
         return -1;
     }
     LoadTileSheet();
-    SDL_SetColorKey(TileSheetSurface, SDL_TRUE, TRANSPARENT_INDEX);
     return 0;
 }
 

@@ -12,7 +12,7 @@
 extern SDL_Renderer *DisplayRenderer;  // not owned: the shell makes and destroys it
 extern SDL_Texture *PresentTexture;    // the back buffer's colours, W x H, ARGB
 extern SDL_Surface *BackBufferSurface; // INDEX8, W x H, target of all drawing
-extern SDL_Surface *TileSheetSurface;  // INDEX8, 1300 x 3900, colour key 142
+extern SDL_Surface *TileSheetSurface;  // INDEX8, 1300 x 3900
 extern SDL_Palette *DisplayPalette;    // shared by both surfaces
 
 // Takes the display: shows the window, sets the renderer's logical size, and makes the texture,

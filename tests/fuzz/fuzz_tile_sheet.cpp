@@ -1,7 +1,7 @@
 // Any tiles.bmp taken by the SDL display: the palette and the tile sheet are made from it whatever
-// it holds, the sheet keeps its size, format, colour key and shared palette, the palette follows
-// the header rule, and what the picture does not cover holds the transparent index. Nothing is
-// presented, so no video driver is needed.
+// it holds, the sheet keeps its size, format and shared palette, the palette follows the header
+// rule, and what the picture does not cover holds the transparent index. Nothing is presented,
+// so no video driver is needed.
 
 #include "display/draw.h"
 #include "display/palette_block.h"
@@ -21,9 +21,6 @@ void RequireSheetShape() {
     Require(sheet->format->palette == DisplayPalette &&
                 BackBufferSurface->format->palette == DisplayPalette,
             "both surfaces share the display palette");
-    Uint32 key = 0;
-    Require(SDL_GetColorKey(TileSheetSurface, &key) == 0 && key == TRANSPARENT_INDEX,
-            "the sheet is keyed on the transparent index");
 }
 
 // The palette is the header rule applied to the first 1,078 bytes, zero past the file's end.

@@ -6,13 +6,14 @@
 #include "display/palette_block.h"
 #include "display/sdl/overlay_font.h"
 #include "display/sdl/sdl_display.h"
-#include "tests/sdl/bmp_file.h"
+#include "tools/bitmap_writer.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ constexpr int SHEET_W = TILE_SHEET_WIDTH;
 constexpr int SHEET_H = TILE_SHEET_HEIGHT;
 
 // Every entry distinct (red = index); 0 black and 255 white as the demo world keeps them.
-BmpColour TestColour(int i) {
+BitmapColour TestColour(int i) {
     if (i == 0) {
         return {0, 0, 0};
     }
@@ -36,6 +37,39 @@ BmpColour TestColour(int i) {
 
 std::uint8_t SheetPattern(int x, int y) {
     return static_cast<std::uint8_t>((x + 3 * y) % 256);
+}
+
+// An 8-bit picture with a full 256-entry colour table; pixel(x, y) gives the index at (x, y), y
+// counted from the top.
+bool WriteBmp8(const char *path, int width, int height, const BitmapColour table[256],
+               const std::function<std::uint8_t(int, int)> &pixel, bool topDown = false) {
+    BitmapLayout layout{
+        .width = width, .height = topDown ? -height : height, .pixelsPerMetre = 2835};
+    const Bytes rows = BitmapRows(layout, [&](int y, unsigned char *row) {
+        for (int x = 0; x < width; ++x) {
+            row[x] = pixel(x, y);
+        }
+    });
+    layout.imageSize = static_cast<std::uint32_t>(rows.size());
+    return WriteBitmapFile(path, layout,
+                           BitmapColourTable(layout, 256, [&](int i) { return table[i]; }), rows);
+}
+
+// A 24-bit picture (no colour table); pixel(x, y) gives the colour at (x, y) from the top.
+bool WriteBmp24(const char *path, int width, int height,
+                const std::function<BitmapColour(int, int)> &pixel) {
+    BitmapLayout layout{
+        .width = width, .height = height, .bitCount = 24, .pixelsPerMetre = 2835, .coloursUsed = 0};
+    const Bytes rows = BitmapRows(layout, [&](int y, unsigned char *row) {
+        for (int x = 0; x < width; ++x) {
+            const BitmapColour c = pixel(x, y);
+            row[3 * x] = c.blue;
+            row[3 * x + 1] = c.green;
+            row[3 * x + 2] = c.red;
+        }
+    });
+    layout.imageSize = static_cast<std::uint32_t>(rows.size());
+    return WriteBitmapFile(path, layout, {}, rows);
 }
 
 std::uint8_t Pixel(const SDL_Surface *surface, int x, int y) {
@@ -52,7 +86,7 @@ int CountPixels(const SDL_Surface *surface, std::uint8_t index) {
     return count;
 }
 
-bool SameColour(const SDL_Color &a, const BmpColour &b) {
+bool SameColour(const SDL_Color &a, const BitmapColour &b) {
     return a.r == b.red && a.g == b.green && a.b == b.blue;
 }
 
@@ -74,7 +108,7 @@ class SdlDisplay : public testing::Test {
     }
 
     void WriteTestSheet(bool topDown = false) {
-        BmpColour table[256];
+        BitmapColour table[256];
         for (int i = 0; i < 256; ++i) {
             table[i] = TestColour(i);
         }
@@ -100,16 +134,13 @@ TEST_F(SdlDisplay, ClearWritesTheFillValuesLowByte) {
     EXPECT_EQ(CountPixels(BackBufferSurface, 0x56), W * H);
 }
 
-TEST_F(SdlDisplay, BothSurfacesShareOnePaletteAndTheSheetHasItsKey) {
+TEST_F(SdlDisplay, BothSurfacesShareOnePalette) {
     InitWithTestSheet();
     EXPECT_EQ(BackBufferSurface->format->palette, TileSheetSurface->format->palette);
     EXPECT_EQ(BackBufferSurface->w, W);
     EXPECT_EQ(BackBufferSurface->h, H);
     EXPECT_EQ(TileSheetSurface->w, SHEET_W);
     EXPECT_EQ(TileSheetSurface->h, SHEET_H);
-    Uint32 key = 0;
-    ASSERT_EQ(SDL_GetColorKey(TileSheetSurface, &key), 0);
-    EXPECT_EQ(key, 142U);
 }
 
 TEST_F(SdlDisplay, CopySkipsTheKeyAndCopiesEverythingElseOneToOne) {
@@ -196,7 +227,7 @@ TEST_F(SdlDisplay, EightBitSheetKeepsEveryIndexAndThePaletteIsTheColourTable) {
 }
 
 TEST_F(SdlDisplay, EqualColoursLandOnTheFirstEntryOfThatColour) {
-    BmpColour table[256];
+    BitmapColour table[256];
     for (int i = 0; i < 256; ++i) {
         table[i] = TestColour(i);
     }
@@ -220,7 +251,7 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
         carrier[4 * k + 1] = static_cast<std::uint8_t>(255 - k);
         carrier[4 * k + 2] = 77;
     }
-    auto colourOf = [&](int x, int y) -> BmpColour {
+    auto colourOf = [&](int x, int y) -> BitmapColour {
         if (y == SHEET_H - 1) {
             return {carrier[3 * x + 2], carrier[3 * x + 1], carrier[3 * x]};
         }
@@ -235,7 +266,7 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
     for (int k = 0; k < 256; ++k) {
         ASSERT_TRUE(SameColour(
             DisplayPalette->colors[k],
-            BmpColour{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77}))
+            BitmapColour{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77}))
             << k;
     }
     int wrong = 0;
@@ -250,7 +281,7 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
 
 TEST_F(SdlDisplay, UnreadablePictureLeavesTheSheetTransparentButKeepsItsPalette) {
     // The header and colour table alone: a palette can be made, a picture cannot be loaded.
-    BmpColour table[256];
+    BitmapColour table[256];
     for (int i = 0; i < 256; ++i) {
         table[i] = TestColour(i);
     }
@@ -267,41 +298,15 @@ TEST_F(SdlDisplay, UnreadablePictureLeavesTheSheetTransparentButKeepsItsPalette)
 // the oldest, 12-byte information header (16-bit sizes, 3-byte table entries).
 void WriteClaimedPicture(const char *path, std::int32_t width, std::int32_t height,
                          bool core = false) {
-    using bmp_detail::Put16;
-    using bmp_detail::Put32;
-    const std::uint32_t info = core ? 12 : 40;
-    const std::uint32_t table = core ? 3 * 256 : 4 * 256;
-    const std::uint32_t offset = 14 + info + table;
-    std::vector<std::uint8_t> out{'B', 'M'};
-    Put32(out, offset + 2);
-    Put32(out, 0);
-    Put32(out, offset);
-    Put32(out, info);
-    if (core) {
-        Put16(out, static_cast<std::uint32_t>(width));
-        Put16(out, static_cast<std::uint32_t>(height));
-        Put16(out, 1);
-        Put16(out, 8);
-    } else {
-        Put32(out, static_cast<std::uint32_t>(width));
-        Put32(out, static_cast<std::uint32_t>(height));
-        Put16(out, 1);
-        Put16(out, 8);
-        Put32(out, 1); // RLE8
-        Put32(out, 2);
-        for (int i = 0; i < 4; ++i) {
-            Put32(out, 0);
-        }
-    }
-    for (int i = 0; i < 256; ++i) {
-        const BmpColour c = TestColour(i);
-        out.insert(out.end(), {c.blue, c.green, c.red});
-        if (!core) {
-            out.push_back(0);
-        }
-    }
-    out.insert(out.end(), {0, 1}); // end of picture
-    ASSERT_TRUE(bmp_detail::Save(path, out));
+    const BitmapLayout layout{.infoSize = core ? 12U : 40U,
+                              .width = width,
+                              .height = height,
+                              .compression = 1, // RLE8
+                              .imageSize = 2,
+                              .coloursUsed = 0};
+    const Bytes endOfPicture{0, 1};
+    ASSERT_TRUE(
+        WriteBitmapFile(path, layout, BitmapColourTable(layout, 256, TestColour), endOfPicture));
 }
 
 TEST_F(SdlDisplay, PictureClaimingMoreThanFourSheetsIsNotLoaded) {
@@ -349,7 +354,7 @@ TEST_F(SdlDisplay, WithoutTilesBmpTheDefaultPaletteAndAnEmptySheet) {
 }
 
 TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
-    BmpColour table[256];
+    BitmapColour table[256];
     for (int i = 0; i < 256; ++i) {
         table[i] = TestColour(i);
     }

@@ -2,6 +2,7 @@
 
 #include "mapdata/terrain.h"
 #include "tests/unit/fixtures.h"
+#include "tools/bitmap_writer.h"
 #include "tools/check/check_report.h"
 #include "tools/world_facts.h"
 
@@ -19,42 +20,13 @@ namespace fs = std::filesystem;
 
 constexpr int SHEET_PIXEL_BYTES = TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
 
-void PutLE(unsigned char *at, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-    }
-}
-
-struct BitmapSpec {
-    std::uint32_t infoSize = 40;
-    std::int32_t width = TILE_SHEET_WIDTH;
-    std::int32_t height = TILE_SHEET_HEIGHT;
-    std::uint16_t bitCount = 8;
-    std::uint32_t coloursUsed = 256;
-    int pixelBytes = SHEET_PIXEL_BYTES;
-};
-
 // An uncompressed bitmap whose colour entries are all distinct: entry i is (i, 255 - i, i / 2).
-Bytes MakeBitmap(const BitmapSpec &spec) {
-    Bytes file(PALETTE_BLOCK_SIZE + spec.pixelBytes, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    PutLE(&file[2], static_cast<std::uint32_t>(file.size()), 4);
-    PutLE(&file[10], PALETTE_BLOCK_SIZE, 4);
-    unsigned char *info = &file[BMP_FILE_HEADER_SIZE];
-    PutLE(info, spec.infoSize, 4);
-    PutLE(info + 4, static_cast<std::uint32_t>(spec.width), 4);
-    PutLE(info + 8, static_cast<std::uint32_t>(spec.height), 4);
-    PutLE(info + 12, 1, 2);
-    PutLE(info + 14, spec.bitCount, 2);
-    PutLE(info + 32, spec.coloursUsed, 4);
-    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        unsigned char *quad = info + BMP_INFO_HEADER_SIZE + 4 * i; // blue, green, red
-        quad[0] = static_cast<unsigned char>(i / 2);
-        quad[1] = static_cast<unsigned char>(255 - i);
-        quad[2] = static_cast<unsigned char>(i);
-    }
-    return file;
+Bytes MakeBitmap(const BitmapLayout &layout = {}, int pixelBytes = SHEET_PIXEL_BYTES) {
+    const Bytes table = BitmapColourTable(layout, PALETTE_ENTRIES, [](int i) {
+        return BitmapColour{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                            static_cast<std::uint8_t>(i / 2)};
+    });
+    return MakeBitmapFile(layout, table, Bytes(static_cast<std::size_t>(pixelBytes), 0));
 }
 
 Bytes EmptySegment() {
@@ -79,7 +51,7 @@ class CheckTest : public CoreTest {
             PutRef(bytes, 85, 144, 3, 0, 7);
             WriteFile(SegmentFiles[segment], bytes);
         }
-        WriteFile(TILE_SHEET_FILE, MakeBitmap({}));
+        WriteFile(TILE_SHEET_FILE, MakeBitmap());
     }
 
     static std::vector<std::string> Texts(const CheckReport &report, CheckSection section) {
@@ -92,7 +64,7 @@ class CheckTest : public CoreTest {
         return texts;
     }
 
-    std::vector<RecordSpec> Records = {
+    std::vector<RecordFields> Records = {
         {0, 1, 1, 0, 0, 55, 55, 0, 0},
         {1, 0, 7, 1245, 3845, 1300, 3900, 0, 40},
     };
@@ -129,7 +101,7 @@ TEST_F(CheckTest, FileSizesAgainstTheExpectedOnes) {
     longer.resize(MAP_GRID_SIZE + 8);
     WriteFile("seg005.db", longer);
     fs::remove("seg009.db");
-    WriteFile(TILE_SHEET_FILE, MakeBitmap({.pixelBytes = 1000}));
+    WriteFile(TILE_SHEET_FILE, MakeBitmap({}, 1000));
     const CheckReport report = CheckDataFolder();
     const std::vector<std::string> files = Texts(report, CheckSection::Files);
     ASSERT_EQ(files.size(), 4u) << FormatCheckText(report, ".");
@@ -222,18 +194,22 @@ TEST_F(CheckTest, MissingReferencesInTheDrawnWindowOnly) {
 }
 
 TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
-    const std::vector<std::pair<BitmapSpec, std::string>> cases = {
-        {{.infoSize = 124}, "the information header is 124 bytes, not 40"},
-        {{.bitCount = 24, .pixelBytes = 3 * SHEET_PIXEL_BYTES}, "24 bits per pixel"},
-        {{.coloursUsed = 300}, "colours used is 300, outside 1 to 256"},
-        {{.coloursUsed = 16}, "only 16 colours: entries 16 to 255"},
-        {{.bitCount = 4, .coloursUsed = 0, .pixelBytes = 652 * TILE_SHEET_HEIGHT}, // rows padded
-         "only 16 colours"},
-        {{.width = 1296, .pixelBytes = 1296 * TILE_SHEET_HEIGHT}, "1296 x 3900 pixels"},
+    struct Case {
+        BitmapLayout layout;
+        int pixelBytes;
+        std::string expected;
     };
-    for (const auto &[spec, expected] : cases) {
+    const std::vector<Case> cases = {
+        {{.infoSize = 124}, SHEET_PIXEL_BYTES, "the information header is 124 bytes, not 40"},
+        {{.bitCount = 24}, 3 * SHEET_PIXEL_BYTES, "24 bits per pixel"},
+        {{.coloursUsed = 300}, SHEET_PIXEL_BYTES, "colours used is 300, outside 1 to 256"},
+        {{.coloursUsed = 16}, SHEET_PIXEL_BYTES, "only 16 colours: entries 16 to 255"},
+        {{.bitCount = 4, .coloursUsed = 0}, 652 * TILE_SHEET_HEIGHT, "only 16 colours"}, // padded
+        {{.width = 1296}, 1296 * TILE_SHEET_HEIGHT, "1296 x 3900 pixels"},
+    };
+    for (const auto &[layout, pixelBytes, expected] : cases) {
         WriteCleanFolder();
-        WriteFile(TILE_SHEET_FILE, MakeBitmap(spec));
+        WriteFile(TILE_SHEET_FILE, MakeBitmap(layout, pixelBytes));
         const CheckReport report = CheckDataFolder();
         const std::vector<std::string> texts = Texts(report, CheckSection::Palette);
         EXPECT_EQ(texts.size(), 1u) << expected << "\n" << FormatCheckText(report, ".");
@@ -242,9 +218,24 @@ TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
     }
 }
 
+TEST_F(CheckTest, CoreHeaderIsReportedWithItsOwnFields) {
+    WriteCleanFolder();
+    WriteFile(TILE_SHEET_FILE, MakeBitmap({.infoSize = 12}));
+    const CheckReport report = CheckDataFolder();
+    const std::string text = FormatCheckText(report, ".");
+    EXPECT_NE(text.find("12-byte information header, 8 bits per pixel, colours used 0; 1300 x 3900 "
+                        "pixels"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(Texts(report, CheckSection::Palette),
+              (std::vector<std::string>{"the information header is 12 bytes, not 40: it gives no "
+                                        "usable palette (the 256 entries are taken as read, red "
+                                        "and blue swapped)"}));
+}
+
 TEST_F(CheckTest, EntriesWithTheTransparentColour) {
     WriteCleanFolder();
-    Bytes bitmap = MakeBitmap({});
+    Bytes bitmap = MakeBitmap();
     unsigned char *colours = &bitmap[BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE];
     std::copy_n(colours + 4 * TRANSPARENT_INDEX, 3, colours + 4 * 7);
     std::copy_n(colours + 4 * TRANSPARENT_INDEX, 3, colours + 4 * 255);

@@ -37,9 +37,9 @@ TEST(ExportOptions, DefaultsAreTheFirstFrameOfTheSmallestDesktopViewer) {
 }
 
 TEST(ExportOptions, EveryOptionInBothSpellings) {
-    const Parsed p = Parse({"--mode", "640", "--segment=5", "--scroll", "-110,2147483647",
-                            "--keys=ddq", "--click", "65535,0", "--data", "world", "-o",
-                            "out.png"});
+    const Parsed p =
+        Parse({"--mode", "640", "--segment=5", "--scroll", "-110,2147483647", "--keys=ddq",
+               "--click", "65535,0", "--data", "world", "-o", "out.png"});
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.mode, 640);
     EXPECT_EQ(p.options.segment, 5);

@@ -15,15 +15,15 @@ void PutI32(unsigned char *p, std::int32_t value) {
     }
 }
 
-void EncodeRecord(unsigned char *record, const RecordSpec &spec) {
-    record[4] = spec.kind;
-    record[5] = spec.level;
-    PutI32(record + 8, spec.srcLeft);
-    PutI32(record + 12, spec.srcTop);
-    PutI32(record + 16, spec.srcRight);
-    PutI32(record + 20, spec.srcBottom);
-    PutI32(record + 24, spec.anchorX);
-    PutI32(record + 28, spec.anchorY);
+void EncodeRecord(unsigned char *record, const RecordFields &fields) {
+    record[4] = fields.kind;
+    record[5] = fields.level;
+    PutI32(record + 8, fields.srcLeft);
+    PutI32(record + 12, fields.srcTop);
+    PutI32(record + 16, fields.srcRight);
+    PutI32(record + 20, fields.srcBottom);
+    PutI32(record + 24, fields.anchorX);
+    PutI32(record + 28, fields.anchorY);
 }
 
 } // namespace
@@ -52,18 +52,18 @@ void WriteFile(const std::string &name, const Bytes &bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-Bytes MakeTerrainFile(const std::vector<RecordSpec> &records, std::size_t size) {
+Bytes MakeTerrainFile(const std::vector<RecordFields> &records, std::size_t size) {
     Bytes file(std::max<std::size_t>(size, TERRAIN_TABLE_SIZE), 0);
-    for (const RecordSpec &spec : records) {
-        EncodeRecord(file.data() + spec.index * TERRAIN_RECORD_SIZE, spec);
+    for (const RecordFields &fields : records) {
+        EncodeRecord(file.data() + fields.index * TERRAIN_RECORD_SIZE, fields);
     }
     file.resize(size);
     return file;
 }
 
-void PutRecords(const std::vector<RecordSpec> &records) {
-    for (const RecordSpec &spec : records) {
-        EncodeRecord(TerrainTable + spec.index * TERRAIN_RECORD_SIZE, spec);
+void PutRecords(const std::vector<RecordFields> &records) {
+    for (const RecordFields &fields : records) {
+        EncodeRecord(TerrainTable + fields.index * TERRAIN_RECORD_SIZE, fields);
     }
 }
 

@@ -27,7 +27,7 @@ class CoreTest : public ::testing::Test {
 
 void WriteFile(const std::string &name, const Bytes &bytes);
 
-struct RecordSpec {
+struct RecordFields {
     int index;
     std::uint8_t kind;
     std::uint8_t level;
@@ -36,10 +36,10 @@ struct RecordSpec {
 };
 
 // A terrain.db image of size bytes holding the given records (everything else zero).
-Bytes MakeTerrainFile(const std::vector<RecordSpec> &records, std::size_t size);
+Bytes MakeTerrainFile(const std::vector<RecordFields> &records, std::size_t size);
 
 // Puts records straight into the loaded table, as a load of such a file would.
-void PutRecords(const std::vector<RecordSpec> &records);
+void PutRecords(const std::vector<RecordFields> &records);
 
 // Sets the four layers of a grid cell in memory, layer 0 first.
 void PutCell(int row, int column, const TerrainRef (&layers)[MAP_CELL_LAYERS]);

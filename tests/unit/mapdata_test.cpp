@@ -12,8 +12,8 @@ namespace {
 using TerrainTableTest = CoreTest;
 using MapSegmentTest = CoreTest;
 
-RecordSpec Record(int index, std::uint8_t kind, std::uint8_t level) {
-    return RecordSpec{index, kind, level, 0, 0, 55, 55, 0, 0};
+RecordFields Record(int index, std::uint8_t kind, std::uint8_t level) {
+    return RecordFields{index, kind, level, 0, 0, 55, 55, 0, 0};
 }
 
 Bytes SegmentFilled(unsigned char value, std::size_t size) {
@@ -38,7 +38,7 @@ TEST_F(TerrainTableTest, LookupFollowsTheTableRules) {
 }
 
 TEST_F(TerrainTableTest, PlacementFieldsAreLittleEndianSigned) {
-    PutRecords({RecordSpec{5, 1, 2, -1, 0x12345678, INT32_MIN, INT32_MAX, -55, 110}});
+    PutRecords({RecordFields{5, 1, 2, -1, 0x12345678, INT32_MIN, INT32_MAX, -55, 110}});
     const TerrainPlacement p = ReadTerrainPlacement(5);
     EXPECT_EQ(p.srcLeft, -1);
     EXPECT_EQ(p.srcTop, 0x12345678);

@@ -2,6 +2,7 @@
 
 #include "display/palette_block.h"
 #include "tests/unit/fixtures.h"
+#include "tools/bitmap_writer.h"
 
 #include <array>
 
@@ -10,20 +11,16 @@ namespace {
 using PaletteBlockTest = CoreTest;
 using Block = std::array<unsigned char, PALETTE_BLOCK_SIZE>;
 
-// A header with the given fields; colour entry i holds (i, i + 1, i + 2, flag i ^ 0x55).
+// A header with the given fields; colour entry i holds (i, i + 1, i + 2, flag i ^ 0x55), always
+// where the block has its colours, whatever header precedes them.
 Block MakeBlock(std::uint32_t infoSize, std::uint16_t bitCount, std::uint32_t coloursUsed) {
     Block block{};
-    block[0] = 'B';
-    block[1] = 'M';
-    unsigned char *info = block.data() + 14;
-    for (int i = 0; i < 4; ++i) {
-        info[i] = static_cast<unsigned char>(infoSize >> (8 * i));
-        info[32 + i] = static_cast<unsigned char>(coloursUsed >> (8 * i));
-    }
-    info[14] = static_cast<unsigned char>(bitCount);
-    info[15] = static_cast<unsigned char>(bitCount >> 8);
+    const Bytes headers = MakeBitmapFile(
+        {.infoSize = infoSize, .bitCount = bitCount, .coloursUsed = coloursUsed}, {}, {});
+    std::copy(headers.begin(), headers.end(), block.begin());
+    unsigned char *colours = block.data() + PALETTE_BLOCK_SIZE - PALETTE_COLOUR_BLOCK_SIZE;
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        unsigned char *entry = block.data() + 54 + 4 * i;
+        unsigned char *entry = colours + 4 * i;
         entry[0] = static_cast<unsigned char>(i);
         entry[1] = static_cast<unsigned char>(i + 1);
         entry[2] = static_cast<unsigned char>(i + 2);

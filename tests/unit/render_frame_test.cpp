@@ -4,6 +4,7 @@
 #include "tests/unit/fixtures.h"
 #include "tests/unit/recording_draw.h"
 #include "view/commands.h"
+#include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
 
@@ -25,9 +26,9 @@ constexpr TerrainRef EMPTY{0, 0};
 // One record per layer, told apart by the source row: layer l's tile is taken from y = 55 * l.
 void PutLayerRecords(const int levels[MAP_CELL_LAYERS]) {
     for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
-        PutRecords({RecordSpec{layer, static_cast<std::uint8_t>(10 + layer),
-                               static_cast<std::uint8_t>(levels[layer]), 0, 55 * layer, 55,
-                               55 * layer + 55, 0, 0}});
+        PutRecords({RecordFields{layer, static_cast<std::uint8_t>(10 + layer),
+                                 static_cast<std::uint8_t>(levels[layer]), 0, 55 * layer, 55,
+                                 55 * layer + 55, 0, 0}});
     }
 }
 
@@ -62,7 +63,7 @@ std::vector<int> DrawnLayerOrder(std::initializer_list<int> levelList) {
 
 // Every cell of the drawn window holds one 1 x 1 tile; answers the cells the frame copied.
 std::set<std::pair<int, int>> VisibleCells() {
-    PutRecords({RecordSpec{0, 1, 1, 0, 0, 1, 1, 0, 0}});
+    PutRecords({RecordFields{0, 1, 1, 0, 0, 1, 1, 0, 0}});
     for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
         for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
             PutCell(row, column, {TerrainRef{1, 1}, EMPTY, EMPTY, EMPTY});
@@ -157,7 +158,7 @@ TEST_F(RenderFrameTest, OriginOnTheRightOrBottomEdgeIsStillDrawn) {
 TEST_F(RenderFrameTest, OffScreenOriginsAreSkippedWhateverTheirTiles) {
     // A tile hanging into the screen from an origin just off its left edge is not drawn.
     ViewState.scrollX = -1;
-    PutRecords({RecordSpec{0, 1, 1, 0, 0, 55, 55, -30, 0}});
+    PutRecords({RecordFields{0, 1, 1, 0, 0, 55, 55, -30, 0}});
     PutCell(0, 0, {TerrainRef{1, 1}, EMPTY, EMPTY, EMPTY});
     RenderFrame();
     EXPECT_TRUE(RecordedCopies().empty());
@@ -189,8 +190,9 @@ TEST_F(RenderFrameTest, FarScrollLeavesOnlyClearAndText) {
 }
 
 TEST_F(RenderFrameTest, DestinationFollowsTheAnchor) {
-    PutRecords({RecordSpec{0, 2, 1, 0, 0, 55, 55, 0, 0}, RecordSpec{1, 3, 1, 0, 0, 55, 55, 10, 0},
-                RecordSpec{2, 4, 1, 100, 200, 155, 310, -5, 55}});
+    PutRecords({RecordFields{0, 2, 1, 0, 0, 55, 55, 0, 0},
+                RecordFields{1, 3, 1, 0, 0, 55, 55, 10, 0},
+                RecordFields{2, 4, 1, 100, 200, 155, 310, -5, 55}});
     PutCell(0, 0, {TerrainRef{2, 1}, EMPTY, EMPTY, EMPTY});
     RenderFrame();
     ASSERT_EQ(RecordedCopies().size(), 1U);
@@ -235,7 +237,7 @@ TEST_F(RenderFrameTest, StackingByLevelWithTheFixedTieRule) {
 
 TEST_F(RenderFrameTest, SameRecordTwiceAndAbsentReferences) {
     PutRecords(
-        {RecordSpec{0, 5, 2, 0, 0, 55, 55, 0, 0}, RecordSpec{1, 6, 1, 0, 55, 55, 110, 0, 0}});
+        {RecordFields{0, 5, 2, 0, 0, 55, 55, 0, 0}, RecordFields{1, 6, 1, 0, 55, 55, 110, 0, 0}});
     // Layers 1 and 3 name the same record; layer 2 names a pair no record holds.
     PutCell(0, 0, {TerrainRef{6, 1}, TerrainRef{5, 2}, TerrainRef{9, 9}, TerrainRef{5, 2}});
     RenderFrame();
@@ -247,7 +249,7 @@ TEST_F(RenderFrameTest, SameRecordTwiceAndAbsentReferences) {
 }
 
 TEST_F(RenderFrameTest, CellsAreDrawnRowByRowAndEachCellWhole) {
-    PutRecords({RecordSpec{0, 1, 9, 0, 0, 1, 1, 0, 0}, RecordSpec{1, 2, 1, 0, 0, 1, 1, 0, 0}});
+    PutRecords({RecordFields{0, 1, 9, 0, 0, 1, 1, 0, 0}, RecordFields{1, 2, 1, 0, 0, 1, 1, 0, 0}});
     PutCell(0, 1, {TerrainRef{1, 9}, TerrainRef{2, 1}, EMPTY, EMPTY});
     PutCell(0, 0, {TerrainRef{1, 9}, EMPTY, EMPTY, EMPTY});
     PutCell(1, 0, {TerrainRef{2, 1}, EMPTY, EMPTY, EMPTY});
@@ -261,10 +263,10 @@ TEST_F(RenderFrameTest, CellsAreDrawnRowByRowAndEachCellWhole) {
 
 TEST_F(RenderFrameTest, ExtremeRecordsNeverOverflow) {
     PutRecords({
-        RecordSpec{0, 1, 1, 0, 0, 55, 55, INT_MIN, 0},             // left past INT_MAX
-        RecordSpec{1, 2, 1, INT_MIN, 0, INT_MAX, 55, 0, 0},        // width past INT_MAX
-        RecordSpec{2, 3, 1, 0, INT_MAX, 55, INT_MIN, 0, INT_MIN},  // top past, negative height
-        RecordSpec{3, 4, 1, 10, 20, 0, 0, INT_MAX, INT_MAX - 100}, // representable, negative size
+        RecordFields{0, 1, 1, 0, 0, 55, 55, INT_MIN, 0},             // left past INT_MAX
+        RecordFields{1, 2, 1, INT_MIN, 0, INT_MAX, 55, 0, 0},        // width past INT_MAX
+        RecordFields{2, 3, 1, 0, INT_MAX, 55, INT_MIN, 0, INT_MIN},  // top past, negative height
+        RecordFields{3, 4, 1, 10, 20, 0, 0, INT_MAX, INT_MAX - 100}, // representable, negative size
     });
     ViewState.scrollX = 55;
     PutCell(0, 0, {TerrainRef{1, 1}, TerrainRef{2, 1}, TerrainRef{3, 1}, TerrainRef{4, 1}});

@@ -136,7 +136,7 @@ TEST_F(DirectDrawDisplay, PaletteIsTheColourTableTurnedToRedGreenBlue) {
     const std::vector<PALETTEENTRY> entries = PaletteEntries(palette);
     (void)palette->Release();
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        const TestColour c = SheetColour(i);
+        const BitmapColour c = SheetColour(i);
         EXPECT_EQ(entries[i].peRed, c.red) << "entry " << i;
         EXPECT_EQ(entries[i].peGreen, c.green) << "entry " << i;
         EXPECT_EQ(entries[i].peBlue, c.blue) << "entry " << i;

@@ -8,7 +8,7 @@
 #include "mapdata/terrain.h"
 #include "tools/world_facts.h"
 #include "view/commands.h"
-#include "view/render_frame.h"
+#include "view/drawn_window.h"
 #include "view/view_state.h"
 
 #include <gtest/gtest.h>
@@ -73,21 +73,28 @@ class DemoWorld : public ::testing::Test {
         LoadMapSegment();
     }
 
-    // Calls visit(segment, row, column, layer, ref) for every non-empty layer of every cell.
+    // Calls visit(segment, row, column, layer, ref) for every non-empty layer of every cell of
+    // the drawn window, or of the whole segment.
     template <class Visit> static void ForEachLayer(bool drawnWindowOnly, Visit visit) {
         for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
             LoadSegment(segment);
-            const int rows = drawnWindowOnly ? GRID_WINDOW_ROWS : SEGMENT_ROWS;
-            const int columns = drawnWindowOnly ? GRID_WINDOW_COLUMNS : SEGMENT_COLUMNS;
-            for (int row = 0; row < rows; ++row) {
-                for (int column = 0; column < columns; ++column) {
-                    TerrainRef layers[MAP_CELL_LAYERS];
-                    SplitMapCell(row, column, layers);
-                    for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
-                        if (layers[layer].kind != 0 || layers[layer].level != 0) {
-                            visit(segment, row, column, layer, layers[layer]);
-                        }
+            const auto visitCell = [&](int row, int column) {
+                TerrainRef layers[MAP_CELL_LAYERS];
+                SplitMapCell(row, column, layers);
+                for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+                    if (layers[layer].kind != 0 || layers[layer].level != 0) {
+                        visit(segment, row, column, layer, layers[layer]);
                     }
+                }
+            };
+            if (drawnWindowOnly) {
+                ForEachWindowCell(
+                    [&](const WindowCell &cell) { visitCell(cell.row, cell.column); });
+                continue;
+            }
+            for (int row = 0; row < SEGMENT_ROWS; ++row) {
+                for (int column = 0; column < SEGMENT_COLUMNS; ++column) {
+                    visitCell(row, column);
                 }
             }
         }

@@ -68,10 +68,10 @@ void AppendPaletteText(std::string &out, const CheckReport &report) {
     out += "palette\n";
     if (p.opened) {
         const PaletteEntry &t = p.transparent;
-        out += "  " + GroupDigits(p.headerSize) + "-byte information header, " +
-               std::to_string(p.bitCount) + " bits per pixel, colours used " +
-               GroupDigits(p.coloursUsed) + "; " + std::to_string(p.width) + " x " +
-               std::to_string(p.height) + " pixels\n";
+        out += "  " + GroupDigits(p.header.infoSize) + "-byte information header, " +
+               std::to_string(p.header.bitCount) + " bits per pixel, colours used " +
+               GroupDigits(p.header.coloursUsed) + "; " + std::to_string(p.header.width) + " x " +
+               std::to_string(p.header.height) + " pixels\n";
         out += "  transparent colour (entry 142): (" + std::to_string(t.red) + ", " +
                std::to_string(t.green) + ", " + std::to_string(t.blue) + ")\n";
     }
@@ -153,13 +153,14 @@ std::string SegmentsJson(const CheckReport &report) {
 std::string PaletteJson(const PaletteCheck &p) {
     const PaletteEntry &t = p.transparent;
     return "{\"opened\":" + std::string(p.opened ? "true" : "false") +
-           ",\"header_size\":" + std::to_string(p.headerSize) +
-           ",\"bit_count\":" + std::to_string(p.bitCount) +
-           ",\"colours_used\":" + std::to_string(p.coloursUsed) +
+           ",\"header_size\":" + std::to_string(p.header.infoSize) +
+           ",\"bit_count\":" + std::to_string(p.header.bitCount) +
+           ",\"colours_used\":" + std::to_string(p.header.coloursUsed) +
            ",\"colour_count\":" + std::to_string(p.colourCount) +
-           ",\"width\":" + std::to_string(p.width) + ",\"height\":" + std::to_string(p.height) +
-           ",\"transparent\":[" + std::to_string(t.red) + "," + std::to_string(t.green) + "," +
-           std::to_string(t.blue) + "],\"same_as_transparent\":" +
+           ",\"width\":" + std::to_string(p.header.width) +
+           ",\"height\":" + std::to_string(p.header.height) + ",\"transparent\":[" +
+           std::to_string(t.red) + "," + std::to_string(t.green) + "," + std::to_string(t.blue) +
+           "],\"same_as_transparent\":" +
            ListJson(p.sameAsTransparent, [](int i) { return std::to_string(i); }) + "}";
 }
 

@@ -1,8 +1,7 @@
 #include "tools/check/check_report.h"
 
-#include "mapdata/bytes.h"
 #include "mapdata/terrain.h"
-#include "view/render_frame.h"
+#include "view/drawn_window.h"
 #include "view/view_state.h"
 
 #include <cerrno>
@@ -12,15 +11,6 @@
 #include <utility>
 
 namespace {
-
-// Offsets within the bitmap's file header and information header.
-constexpr int BMP_PIXEL_OFFSET_FIELD = 10;
-constexpr int INFO_WIDTH_OFFSET = 4;
-constexpr int INFO_HEIGHT_OFFSET = 8;
-constexpr int INFO_BIT_COUNT_OFFSET = 14;
-constexpr int INFO_COMPRESSION_OFFSET = 16;
-constexpr int INFO_COLOURS_USED_OFFSET = 32;
-constexpr std::uint32_t BMP_UNCOMPRESSED = 0;
 
 std::string PairText(int kind, int level) {
     return "(" + std::to_string(kind) + ", " + std::to_string(level) + ")";
@@ -118,32 +108,34 @@ void CheckRecords(CheckReport &report) {
     }
 }
 
+// Notes the references of one cell that no record holds, and counts the cell once for each
+// record it uses.
+void CheckCell(const WindowCell &cell, SegmentCheck &check, std::map<int, int> &cellsPerRecord) {
+    TerrainRef layers[MAP_CELL_LAYERS];
+    SplitMapCell(cell.row, cell.column, layers);
+    int found[MAP_CELL_LAYERS];
+    for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
+        const TerrainRef ref = layers[layer];
+        found[layer] = FindTerrainRecord(ref.kind, ref.level);
+        if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
+            check.missing.push_back(
+                MissingReference{cell.row, cell.column, layer, ref.kind, ref.level});
+        }
+        // A cell that names one record on two layers counts once for it.
+        bool counted = found[layer] == NO_TERRAIN;
+        for (int earlier = 0; earlier < layer && !counted; ++earlier) {
+            counted = found[earlier] == found[layer];
+        }
+        if (!counted) {
+            ++cellsPerRecord[found[layer]];
+        }
+    }
+}
+
 SegmentCheck CheckSegmentWindow(int segment) {
     SegmentCheck check{segment, {}, {}};
     std::map<int, int> cellsPerRecord;
-    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
-            TerrainRef layers[MAP_CELL_LAYERS];
-            SplitMapCell(row, column, layers);
-            int found[MAP_CELL_LAYERS];
-            for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
-                const TerrainRef ref = layers[layer];
-                found[layer] = FindTerrainRecord(ref.kind, ref.level);
-                if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
-                    check.missing.push_back(
-                        MissingReference{row, column, layer, ref.kind, ref.level});
-                }
-                // A cell that names one record on two layers counts once for it.
-                bool counted = found[layer] == NO_TERRAIN;
-                for (int earlier = 0; earlier < layer && !counted; ++earlier) {
-                    counted = found[earlier] == found[layer];
-                }
-                if (!counted) {
-                    ++cellsPerRecord[found[layer]];
-                }
-            }
-        }
-    }
+    ForEachWindowCell([&](const WindowCell &cell) { CheckCell(cell, check, cellsPerRecord); });
     for (const auto &[record, cells] : cellsPerRecord) {
         check.uses.push_back(RecordUse{record, cells});
     }
@@ -169,34 +161,13 @@ void CheckSegments(CheckReport &report) {
 }
 
 // The size the bitmap's own header promises, or -1 when it cannot tell.
-std::int64_t ExpectedBitmapSize(const unsigned char block[PALETTE_BLOCK_SIZE],
-                                const PaletteCheck &palette) {
-    if (!palette.signature || palette.headerSize < BMP_INFO_HEADER_SIZE ||
-        palette.compression != BMP_UNCOMPRESSED || palette.width <= 0 || palette.bitCount == 0 ||
-        palette.bitCount > 32) {
+std::int64_t ExpectedBitmapSize(const BitmapHeader &header) {
+    if (!header.signature || header.infoSize < BMP_INFO_HEADER_SIZE ||
+        header.compression != BMP_UNCOMPRESSED || header.width <= 0 || header.bitCount == 0 ||
+        header.bitCount > 32) {
         return -1;
     }
-    const std::int64_t stride =
-        (static_cast<std::int64_t>(palette.width) * palette.bitCount + 31) / 32 * 4;
-    const std::int64_t rows =
-        palette.height < 0 ? -static_cast<std::int64_t>(palette.height) : palette.height;
-    return ReadU32LE(block + BMP_PIXEL_OFFSET_FIELD) + stride * rows;
-}
-
-void ReadPaletteHeader(const unsigned char block[PALETTE_BLOCK_SIZE], PaletteCheck &palette) {
-    const unsigned char *info = block + BMP_FILE_HEADER_SIZE;
-    palette.signature = block[0] == 'B' && block[1] == 'M';
-    palette.headerSize = ReadU32LE(info);
-    palette.width = ReadI32LE(info + INFO_WIDTH_OFFSET);
-    palette.height = ReadI32LE(info + INFO_HEIGHT_OFFSET);
-    palette.bitCount = ReadU16LE(info + INFO_BIT_COUNT_OFFSET);
-    palette.compression = ReadU32LE(info + INFO_COMPRESSION_OFFSET);
-    palette.coloursUsed = ReadU32LE(info + INFO_COLOURS_USED_OFFSET);
-    palette.colourCount = 0;
-    if (palette.headerSize == BMP_INFO_HEADER_SIZE && palette.bitCount <= 8) {
-        palette.colourCount =
-            palette.coloursUsed != 0 ? palette.coloursUsed : std::int64_t{1} << palette.bitCount;
-    }
+    return static_cast<std::int64_t>(header.pixelOffset + BitmapPixelBytes(header));
 }
 
 void FindTransparentTwins(const unsigned char block[PALETTE_BLOCK_SIZE], PaletteCheck &palette) {
@@ -214,26 +185,27 @@ void FindTransparentTwins(const unsigned char block[PALETTE_BLOCK_SIZE], Palette
 
 void ReportPalette(CheckReport &report) {
     const PaletteCheck &p = report.palette;
+    const BitmapHeader &h = p.header;
     if (!p.opened) {
         return; // reported with the files
     }
-    if (!p.signature) {
+    if (!h.signature) {
         AddProblem(report, CheckSection::Palette,
                    "tiles.bmp does not start with \"BM\": it is not read as a picture");
     }
-    if (p.headerSize != BMP_INFO_HEADER_SIZE) {
+    if (h.infoSize != BMP_INFO_HEADER_SIZE) {
         AddProblem(report, CheckSection::Palette,
-                   "the information header is " + GroupDigits(p.headerSize) +
+                   "the information header is " + GroupDigits(h.infoSize) +
                        " bytes, not 40: it gives no usable palette (the 256 entries are "
                        "taken as read, red and blue swapped)");
-    } else if (p.bitCount > 8) {
+    } else if (h.bitCount > 8) {
         AddProblem(report, CheckSection::Palette,
-                   std::to_string(p.bitCount) +
+                   std::to_string(h.bitCount) +
                        " bits per pixel: the picture has no colour table and the header gives no "
                        "usable palette");
     } else if (p.colourCount < 1 || p.colourCount > PALETTE_ENTRIES) {
         AddProblem(report, CheckSection::Palette,
-                   "colours used is " + GroupDigits(p.coloursUsed) +
+                   "colours used is " + GroupDigits(h.coloursUsed) +
                        ", outside 1 to 256: only 256 entries are read");
     } else if (p.colourCount < PALETTE_ENTRIES) {
         AddProblem(report, CheckSection::Palette,
@@ -241,11 +213,11 @@ void ReportPalette(CheckReport &report) {
                        std::to_string(p.colourCount) +
                        " to 255 are made of the bytes after the colour table");
     }
-    if (p.headerSize >= BMP_INFO_HEADER_SIZE &&
-        (p.width != TILE_SHEET_WIDTH ||
-         (p.height != TILE_SHEET_HEIGHT && p.height != -TILE_SHEET_HEIGHT))) {
+    if (h.infoSize >= BMP_INFO_HEADER_SIZE &&
+        (h.width != TILE_SHEET_WIDTH ||
+         (h.height != TILE_SHEET_HEIGHT && h.height != -TILE_SHEET_HEIGHT))) {
         AddProblem(report, CheckSection::Palette,
-                   "the picture is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                   "the picture is " + std::to_string(h.width) + " x " + std::to_string(h.height) +
                        " pixels, not 1300 x 3900");
     }
     for (int entry : p.sameAsTransparent) {
@@ -261,9 +233,10 @@ void CheckTileSheet(CheckReport &report) {
     PaletteCheck &palette = report.palette;
     palette = PaletteCheck{};
     palette.opened = ReadPaletteBlock(TILE_SHEET_FILE, block);
-    ReadPaletteHeader(block, palette);
+    palette.header = ReadBitmapHeader(block);
+    palette.colourCount = StatedColourCount(palette.header);
     FindTransparentTwins(block, palette);
-    AddFile(report, TILE_SHEET_FILE, palette.opened ? ExpectedBitmapSize(block, palette) : -1,
+    AddFile(report, TILE_SHEET_FILE, palette.opened ? ExpectedBitmapSize(palette.header) : -1,
             "the picture is cut short", "no palette and an empty tile sheet");
     ReportPalette(report);
 }

@@ -2,6 +2,7 @@
 // What tileview-check finds in a data folder, read the way the viewer reads it: the terrain
 // table, the six segments and the header of tiles.bmp, from the working directory.
 
+#include "display/bitmap_header.h"
 #include "display/draw.h"
 #include "display/palette_block.h"
 #include "mapdata/segment.h"
@@ -55,13 +56,7 @@ struct SegmentCheck {
 
 struct PaletteCheck {
     bool opened;
-    bool signature; // the file starts with "BM"
-    std::uint32_t headerSize;
-    std::uint16_t bitCount;
-    std::uint32_t coloursUsed;
-    std::uint32_t compression;
-    std::int32_t width;
-    std::int32_t height;
+    BitmapHeader header;
     std::int64_t colourCount; // what the header says (the field, or 1 << bit count); 0: unusable
     PaletteEntry transparent; // entry 142 as the display takes it
     std::vector<int> sameAsTransparent; // other entries of that colour

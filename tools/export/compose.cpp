@@ -8,6 +8,7 @@
 #include "mapdata/terrain.h"
 #include "tools/export/png_file.h"
 #include "view/commands.h"
+#include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
 
@@ -45,47 +46,39 @@ void Report(const fs::path &file, const std::string &reason) {
     std::fprintf(stderr, "tileview-export: %s: %s\n", file.string().c_str(), reason.c_str());
 }
 
+// Widens area to hold the tiles of cell that the picture shows whole; counts the others.
+void TakeCellTiles(const WindowCell &cell, PictureArea &area) {
+    TerrainRef refs[MAP_CELL_LAYERS];
+    SplitMapCell(cell.row, cell.column, refs);
+    for (const TerrainRef &ref : refs) {
+        const int index = FindTerrainRecord(ref.kind, ref.level);
+        if (index == NO_TERRAIN) {
+            continue;
+        }
+        TilePlacement tile{};
+        const bool placed = PlaceTile(index, cell.originX, cell.originY, tile);
+        if (!RectInsideSurface(tile.source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
+            continue; // never drawn anywhere
+        }
+        const DrawRect &d = tile.destination;
+        if (!placed || d.left < POSTER_LEFTMOST || d.top < 0 || d.right > W || d.bottom > H) {
+            ++area.notWhole;
+            continue;
+        }
+        area.left = std::min(area.left, d.left);
+        area.top = std::min(area.top, d.top);
+        area.right = std::max(area.right, d.right);
+        area.bottom = std::max(area.bottom, d.bottom);
+    }
+}
+
 // The part of a poster build's back buffer that holds every tile of the window whole, as far as
 // the margin allows.
 PictureArea FindPosterArea() {
-    std::int64_t left = POSTER_MARGIN;
-    std::int64_t top = POSTER_MARGIN;
-    std::int64_t right = POSTER_MARGIN + WINDOW_WIDTH;
-    std::int64_t bottom = POSTER_MARGIN + WINDOW_HEIGHT;
-    int notWhole = 0;
-    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
-            TerrainRef refs[MAP_CELL_LAYERS];
-            SplitMapCell(row, column, refs);
-            for (const TerrainRef &ref : refs) {
-                const int index = FindTerrainRecord(ref.kind, ref.level);
-                if (index == NO_TERRAIN) {
-                    continue;
-                }
-                const TerrainPlacement p = ReadTerrainPlacement(index);
-                if (!RectInsideSurface(DrawRect{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom},
-                                       TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
-                    continue; // never drawn anywhere
-                }
-                const std::int64_t x =
-                    std::int64_t{ViewState.scrollX} + column * CELL_PITCH - p.anchorX;
-                const std::int64_t y =
-                    std::int64_t{ViewState.scrollY} + row * CELL_PITCH - p.anchorY;
-                const std::int64_t x1 = x + p.srcRight - p.srcLeft;
-                const std::int64_t y1 = y + p.srcBottom - p.srcTop;
-                if (x < POSTER_LEFTMOST || y < 0 || x1 > W || y1 > H) {
-                    ++notWhole;
-                    continue;
-                }
-                left = std::min(left, x);
-                top = std::min(top, y);
-                right = std::max(right, x1);
-                bottom = std::max(bottom, y1);
-            }
-        }
-    }
-    return PictureArea{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
-                       static_cast<int>(bottom), notWhole};
+    PictureArea area{POSTER_MARGIN, POSTER_MARGIN, POSTER_MARGIN + WINDOW_WIDTH,
+                     POSTER_MARGIN + WINDOW_HEIGHT, 0};
+    ForEachVisibleCell(W, H, [&](const WindowCell &cell) { TakeCellTiles(cell, area); });
+    return area;
 }
 
 // Applies the view that options describe, the way the viewer would reach it.

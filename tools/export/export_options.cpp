@@ -156,8 +156,9 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
         }
     }
     if (options.poster && (scrollOrKeys || modeGiven)) {
-        error = "--poster draws the whole window of a segment: --mode, --scroll, --keys and --click do "
-                "not apply";
+        error =
+            "--poster draws the whole window of a segment: --mode, --scroll, --keys and --click do "
+            "not apply";
         return false;
     }
     if (options.data.empty()) {

@@ -17,7 +17,7 @@ struct ExportOptions {
     bool scrollGiven = false; // --scroll: the view's offsets before the keys
     std::int32_t scrollX = 0;
     std::int32_t scrollY = 0;
-    std::string keys;       // character codes, each as the viewer takes a typed character
+    std::string keys;        // character codes, each as the viewer takes a typed character
     bool clickGiven = false; // --click: a left click after the keys, in screen pixels
     std::uint16_t clickX = 0;
     std::uint16_t clickY = 0;

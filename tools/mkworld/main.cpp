@@ -5,83 +5,47 @@
 #include "display/palette_block.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
+#include "tools/bitmap_writer.h"
 #include "tools/mkworld/landscape.h"
 #include "tools/mkworld/palette.h"
 #include "tools/mkworld/sheet.h"
 #include "tools/mkworld/tiles.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
 namespace {
 
-constexpr int BMP_PIXEL_BYTES = TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT; // rows need no padding
-static_assert(TILE_SHEET_WIDTH % 4 == 0, "bitmap rows are padded to four bytes");
-
 unsigned char SegmentBytes[MAP_GRID_SIZE];
-unsigned char BitmapHeader[PALETTE_BLOCK_SIZE];
 
-void PutLE(unsigned char *at, std::uint32_t value, int bytes) {
-    for (int byte = 0; byte < bytes; ++byte) {
-        at[byte] = static_cast<unsigned char>(value >> (8 * byte));
-    }
-}
-
-void BuildBitmapHeader() {
-    unsigned char *file = BitmapHeader;
-    unsigned char *info = BitmapHeader + BMP_FILE_HEADER_SIZE;
-    unsigned char *colours = info + BMP_INFO_HEADER_SIZE;
-    file[0] = 'B';
-    file[1] = 'M';
-    PutLE(file + 2, PALETTE_BLOCK_SIZE + BMP_PIXEL_BYTES, 4); // file size
-    PutLE(file + 6, 0, 4);                                    // reserved
-    PutLE(file + 10, PALETTE_BLOCK_SIZE, 4);                  // pixel data offset
-    PutLE(info + 0, BMP_INFO_HEADER_SIZE, 4);
-    PutLE(info + 4, TILE_SHEET_WIDTH, 4);
-    PutLE(info + 8, TILE_SHEET_HEIGHT, 4); // positive: bottom row first
-    PutLE(info + 12, 1, 2);                // planes
-    PutLE(info + 14, 8, 2);                // bits per pixel
-    PutLE(info + 16, 0, 4);                // uncompressed
-    PutLE(info + 20, BMP_PIXEL_BYTES, 4);
-    PutLE(info + 24, 2835, 4); // 72 dots per inch
-    PutLE(info + 28, 2835, 4);
-    PutLE(info + 32, PALETTE_ENTRIES, 4); // colours used
-    PutLE(info + 36, 0, 4);
-    for (int entry = 0; entry < PALETTE_ENTRIES; ++entry) {
-        unsigned char *quad = colours + 4 * entry; // blue, green, red, reserved
-        quad[0] = Palette[entry].blue;
-        quad[1] = Palette[entry].green;
-        quad[2] = Palette[entry].red;
-        quad[3] = 0;
-    }
-}
-
-bool WriteFile(const std::filesystem::path &path, const void *data, std::size_t size,
-               std::FILE *&file) {
-    file = std::fopen(path.string().c_str(), "wb");
+bool WriteWhole(const std::filesystem::path &path, const void *data, std::size_t size) {
+    std::FILE *file = std::fopen(path.string().c_str(), "wb");
     if (file == nullptr) {
         std::fprintf(stderr, "mkworld: cannot write %s\n", path.string().c_str());
         return false;
     }
-    return std::fwrite(data, 1, size, file) == size;
+    const bool written = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
 }
 
-bool WriteWhole(const std::filesystem::path &path, const void *data, std::size_t size) {
-    std::FILE *file = nullptr;
-    const bool written = WriteFile(path, data, size, file);
-    return file != nullptr && std::fclose(file) == 0 && written;
+BitmapColour PaletteColour(int index) {
+    return BitmapColour{Palette[index].red, Palette[index].green, Palette[index].blue};
+}
+
+void CopySheetRow(int y, unsigned char *row) {
+    std::memcpy(row, SheetPixels[y], TILE_SHEET_WIDTH);
 }
 
 bool WriteTileSheet(const std::filesystem::path &path) {
-    BuildBitmapHeader();
-    std::FILE *file = nullptr;
-    bool written = WriteFile(path, BitmapHeader, sizeof BitmapHeader, file);
-    for (int row = TILE_SHEET_HEIGHT - 1; written && row >= 0; --row) {
-        written = std::fwrite(SheetPixels[row], 1, TILE_SHEET_WIDTH, file) == TILE_SHEET_WIDTH;
-    }
-    return file != nullptr && std::fclose(file) == 0 && written;
+    BitmapLayout layout{.pixelsPerMetre = 2835}; // 72 dots per inch
+    const Bytes rows = BitmapRows(layout, CopySheetRow);
+    layout.imageSize = static_cast<std::uint32_t>(rows.size());
+    const Bytes file =
+        MakeBitmapFile(layout, BitmapColourTable(layout, PALETTE_ENTRIES, PaletteColour), rows);
+    return WriteWhole(path, file.data(), file.size());
 }
 
 } // namespace

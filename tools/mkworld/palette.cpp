@@ -8,7 +8,7 @@
 
 namespace {
 
-struct RampSpec {
+struct RampColours {
     Rgb dark;
     Rgb middle;
     Rgb light;
@@ -16,7 +16,7 @@ struct RampSpec {
 };
 
 // Dark to light through a middle colour, so that shades shift hue as real materials do.
-constexpr RampSpec RAMP_SPECS[RAMP_COUNT] = {
+constexpr RampColours RAMP_COLOURS[RAMP_COUNT] = {
     {{10, 28, 66}, {24, 66, 122}, {58, 112, 164}, 12},       // deep water
     {{34, 92, 140}, {58, 140, 170}, {120, 192, 200}, 10},    // shallow water
     {{168, 208, 214}, {204, 230, 232}, {238, 248, 246}, 4},  // foam
@@ -63,10 +63,10 @@ std::uint8_t Mix(std::uint8_t a, std::uint8_t b, double t) {
     return static_cast<std::uint8_t>(std::lround(a + (b - a) * t));
 }
 
-Rgb RampColour(const RampSpec &spec, int step, int count) {
+Rgb RampColour(const RampColours &colours, int step, int count) {
     const double t = count > 1 ? static_cast<double>(step) / (count - 1) : 0.5;
-    const Rgb &from = t < 0.5 ? spec.dark : spec.middle;
-    const Rgb &to = t < 0.5 ? spec.middle : spec.light;
+    const Rgb &from = t < 0.5 ? colours.dark : colours.middle;
+    const Rgb &to = t < 0.5 ? colours.middle : colours.light;
     const double local = t < 0.5 ? t * 2.0 : (t - 0.5) * 2.0;
     return Rgb{Mix(from.red, to.red, local), Mix(from.green, to.green, local),
                Mix(from.blue, to.blue, local)};
@@ -118,16 +118,16 @@ void BuildPalette() {
     }
     int fixedCount = 0;
     for (int ramp = 0; ramp < RAMP_COUNT; ++ramp) {
-        fixedCount += RAMP_SPECS[ramp].count;
+        fixedCount += RAMP_COLOURS[ramp].count;
     }
     const int freeEntries = PALETTE_ENTRIES - 4 - ACCENT_COUNT;
     for (int ramp = 0; ramp < RAMP_COUNT; ++ramp) {
-        const RampSpec &spec = RAMP_SPECS[ramp];
-        const int count = spec.count > 0 ? spec.count : freeEntries - fixedCount;
+        const RampColours &colours = RAMP_COLOURS[ramp];
+        const int count = colours.count > 0 ? colours.count : freeEntries - fixedCount;
         RampCount[ramp] = count;
         for (int step = 0; step < count; ++step) {
             RampEntries[ramp][step] = next;
-            Palette[next] = RampColour(spec, step, count);
+            Palette[next] = RampColour(colours, step, count);
             IndexRamp[next] = ramp;
             next = NextFreeEntry(next + 1);
         }
