@@ -1,6 +1,8 @@
 // The entry point, the main window and the main loop: one message, one frame, a 10 ms pause.
 
 #include "app/app_text.h"
+#include "app/setup_failure_text.h"
+#include "display/display_mode.h"
 #include "display/win32/ddraw_display.h"
 #include "mapdata/terrain.h"
 #include "view/commands.h"
@@ -9,6 +11,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int RegisterMyWndClass(HINSTANCE instance);
@@ -43,6 +47,37 @@ void RunMainLoop() {
         (void)RenderFrame();
         Sleep(FRAME_PAUSE_MS);
     }
+}
+
+HRESULT WINAPI NoteOfferedMode(DDSURFACEDESC2 *mode, void *context) {
+    auto &offered = *static_cast<bool(*)[VIEWER_MODE_COUNT]>(context);
+    for (int i = 0; i < VIEWER_MODE_COUNT; ++i) {
+        offered[i] = offered[i] || (mode->ddpfPixelFormat.dwRGBBitCount == 8 &&
+                                    mode->dwWidth == static_cast<DWORD>(VIEWER_MODES[i].width) &&
+                                    mode->dwHeight == static_cast<DWORD>(VIEWER_MODES[i].height));
+    }
+    return DDENUMRET_OK;
+}
+
+// What the user is told when set-up failed: for a refused mode, the viewers whose modes this
+// screen does offer; otherwise the step and DirectDraw's error.
+std::string SetUpFailureText(HRESULT code) {
+    if (std::strcmp(SetUpStepName, "SetDisplayMode") != 0) {
+        return SetUpStepFailureText(SetUpStepName, DirectDrawErrorName(code),
+                                    static_cast<std::uint32_t>(code));
+    }
+    bool offered[VIEWER_MODE_COUNT] = {};
+    (void)DisplayObject->EnumDisplayModes(0, nullptr, &offered, NoteOfferedMode);
+    return DisplayModeFailureText(W, H, offered);
+}
+
+// The screen is given back before the box is shown: under a held exclusive level and another
+// mode the box may stay hidden and the program look hung.
+void ReportSetUpFailure(HWND window, HRESULT code) {
+    const std::string text = SetUpFailureText(code);
+    GiveBackDisplay(window);
+    (void)ShowWindow(window, SW_HIDE);
+    (void)MessageBoxA(nullptr, text.c_str(), APP_TITLE, WARNING_BOX);
 }
 
 } // namespace
@@ -109,7 +144,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*c
         (void)MessageBoxA(nullptr, TERRAIN_MISSING_TEXT, APP_TITLE, WARNING_BOX);
         return 0;
     }
-    if (InitDirectDraw(window) < 0) {
+    const HRESULT setUp = InitDirectDraw(window);
+    if (setUp < 0) {
+        ReportSetUpFailure(window, setUp);
         return 0;
     }
     RunMainLoop();

@@ -8,6 +8,7 @@ IDirectDraw7 *DisplayObject = nullptr;
 IDirectDrawSurface7 *PrimarySurface = nullptr;
 IDirectDrawSurface7 *BackBuffer = nullptr;
 IDirectDrawSurface7 *TileSheetSurface = nullptr;
+const char *SetUpStepName = nullptr;
 
 namespace {
 
@@ -71,19 +72,23 @@ template <typename Interface> void ReleaseSlot(Interface *&slot) {
 } // namespace
 
 HRESULT InitDirectDraw(HWND window) {
+    SetUpStepName = "DirectDrawCreateEx";
     HRESULT code = DirectDrawCreateEx(nullptr, reinterpret_cast<void **>(&DisplayObject),
                                       IID_IDirectDraw7, nullptr);
     if (code < 0) {
         return code;
     }
+    SetUpStepName = "SetCooperativeLevel";
     code = DisplayObject->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
     if (code < 0) {
         return code;
     }
+    SetUpStepName = "SetDisplayMode";
     code = DisplayObject->SetDisplayMode(W, H, DISPLAY_BITS_PER_PIXEL, 0, 0);
     if (code < 0) {
         return code;
     }
+    SetUpStepName = "CreateSurface (the primary surface)";
     code = CreatePrimarySurface();
     if (code < 0) {
         return code;
@@ -93,10 +98,12 @@ HRESULT InitDirectDraw(HWND window) {
     if (palette != nullptr) {
         (void)PrimarySurface->SetPalette(palette);
     }
+    SetUpStepName = "GetAttachedSurface (the back buffer)";
     code = FetchBackBuffer();
     if (code < 0) {
         return code;
     }
+    SetUpStepName = "CreateSurface (the tile sheet)";
     code = CreateTileSheetSurface();
     if (code < 0) {
         return code;
@@ -105,6 +112,52 @@ HRESULT InitDirectDraw(HWND window) {
     LoadTileSheet();
     SetTileSheetColourKey();
     return code;
+}
+
+void GiveBackDisplay(HWND window) {
+    if (DisplayObject != nullptr) {
+        (void)DisplayObject->RestoreDisplayMode();
+        (void)DisplayObject->SetCooperativeLevel(window, DDSCL_NORMAL);
+    }
+    ReleaseSlot(TileSheetSurface);
+    ReleaseSlot(BackBuffer);
+    ReleaseSlot(PrimarySurface);
+    ReleaseSlot(DisplayObject);
+}
+
+const char *DirectDrawErrorName(HRESULT code) {
+    struct NamedError {
+        HRESULT code;
+        const char *name;
+    };
+    static constexpr NamedError NAMES[] = {
+        {DDERR_INVALIDMODE, "DDERR_INVALIDMODE"},
+        {DDERR_UNSUPPORTEDMODE, "DDERR_UNSUPPORTEDMODE"},
+        {DDERR_EXCLUSIVEMODEALREADYSET, "DDERR_EXCLUSIVEMODEALREADYSET"},
+        {DDERR_NOEXCLUSIVEMODE, "DDERR_NOEXCLUSIVEMODE"},
+        {DDERR_HWNDALREADYSET, "DDERR_HWNDALREADYSET"},
+        {DDERR_HWNDSUBCLASSED, "DDERR_HWNDSUBCLASSED"},
+        {DDERR_NOCOOPERATIVELEVELSET, "DDERR_NOCOOPERATIVELEVELSET"},
+        {DDERR_PRIMARYSURFACEALREADYEXISTS, "DDERR_PRIMARYSURFACEALREADYEXISTS"},
+        {DDERR_NOFLIPHW, "DDERR_NOFLIPHW"},
+        {DDERR_NODIRECTDRAWHW, "DDERR_NODIRECTDRAWHW"},
+        {DDERR_OUTOFVIDEOMEMORY, "DDERR_OUTOFVIDEOMEMORY"},
+        {DDERR_OUTOFMEMORY, "DDERR_OUTOFMEMORY"},
+        {DDERR_INVALIDCAPS, "DDERR_INVALIDCAPS"},
+        {DDERR_INVALIDPIXELFORMAT, "DDERR_INVALIDPIXELFORMAT"},
+        {DDERR_INVALIDPARAMS, "DDERR_INVALIDPARAMS"},
+        {DDERR_INVALIDOBJECT, "DDERR_INVALIDOBJECT"},
+        {DDERR_WRONGMODE, "DDERR_WRONGMODE"},
+        {DDERR_NOTFOUND, "DDERR_NOTFOUND"},
+        {DDERR_UNSUPPORTED, "DDERR_UNSUPPORTED"},
+        {DDERR_GENERIC, "DDERR_GENERIC"},
+    };
+    for (const NamedError &error : NAMES) {
+        if (error.code == code) {
+            return error.name;
+        }
+    }
+    return "an unknown error";
 }
 
 void RestoreLostSurfaces() {

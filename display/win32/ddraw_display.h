@@ -17,6 +17,17 @@ extern IDirectDrawSurface7 *TileSheetSurface;
 // returns it; otherwise returns the (non-negative) code of the tile sheet's creation.
 HRESULT InitDirectDraw(HWND window);
 
+// The set-up step InitDirectDraw took last: after a failure, the one that failed (its DirectDraw
+// call's name).
+extern const char *SetUpStepName;
+
+// After a failed set-up: gives the screen back (the desktop's mode, the normal cooperative
+// level) and releases whatever set-up made, emptying every slot.
+void GiveBackDisplay(HWND window);
+
+// The DDERR_ name of a DirectDraw error code, or "an unknown error".
+const char *DirectDrawErrorName(HRESULT code);
+
 // On activation: restores whichever existing surfaces are lost, reloading the tile sheet's
 // picture when the sheet was among them.
 void RestoreLostSurfaces();

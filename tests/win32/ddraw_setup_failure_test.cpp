@@ -44,4 +44,41 @@ TEST(DisplaySetUpFailure, NoWindowStopsAtTheCooperativeLevel) {
               code);
 }
 
+DEVMODEA CurrentDisplaySettings() {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EXPECT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+    return mode;
+}
+
+// A failed set-up may hold the exclusive level and another mode; the message box the program
+// then shows is only seen once both are given back.
+TEST(DisplaySetUpFailure, GivingBackRestoresTheDesktopsModeAndEmptiesEverySlot) {
+    EmptyTheDisplayObjectSlot();
+    const DEVMODEA desktop = CurrentDisplaySettings();
+    HWND window = CreateTestWindow();
+    ASSERT_LT(InitDirectDraw(window), 0);
+    EXPECT_STREQ(SetUpStepName, "SetDisplayMode");
+    // A mode the desktop does take, as a set-up that failed at a later step would leave it.
+    ASSERT_EQ(DisplayObject->SetDisplayMode(desktop.dmPelsWidth, desktop.dmPelsHeight, 8, 0, 0),
+              DD_OK);
+    ASSERT_EQ(CurrentDisplaySettings().dmBitsPerPel, 8U);
+
+    GiveBackDisplay(window);
+    EXPECT_EQ(DisplayObject, nullptr);
+    EXPECT_EQ(PrimarySurface, nullptr);
+    EXPECT_EQ(BackBuffer, nullptr);
+    EXPECT_EQ(TileSheetSurface, nullptr);
+    const DEVMODEA after = CurrentDisplaySettings();
+    EXPECT_EQ(after.dmBitsPerPel, desktop.dmBitsPerPel);
+    EXPECT_EQ(after.dmPelsWidth, desktop.dmPelsWidth);
+    EXPECT_EQ(after.dmPelsHeight, desktop.dmPelsHeight);
+}
+
+TEST(DisplaySetUpFailure, ErrorsAreNamed) {
+    EXPECT_STREQ(DirectDrawErrorName(DDERR_INVALIDMODE), "DDERR_INVALIDMODE");
+    EXPECT_STREQ(DirectDrawErrorName(DDERR_HWNDALREADYSET), "DDERR_HWNDALREADYSET");
+    EXPECT_STREQ(DirectDrawErrorName(E_FAIL), "an unknown error");
+}
+
 } // namespace
