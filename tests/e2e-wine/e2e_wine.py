@@ -19,7 +19,7 @@ import shutil
 import sys
 
 from harness.bad_inputs import write_case
-from harness.core import check, main, wait_exit
+from harness.core import check, main
 from harness.frame import OVERLAY_BOX, shifted_alike
 from harness.wine import (TITLE, WineDesktop, answer_message_box, close_with_alt_f4,
                           wait_first_frame, wait_message_box)
