@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness.core import Failure, check, main, wait_exit
+from harness.core import Failure, check, main, wait_exit, wait_until
 from harness.frame import OVERLAY_BOX
 from harness.xserver import XServer
 
@@ -144,9 +144,14 @@ def character_width(frame, limit=50):
 def wait_message_box(server, program, what):
     """The viewer's message box, once its text is drawn (it paints its text after it maps), and
     that screen. what: why a box is awaited."""
-    box = server.wait_window(TITLE, program, min_width=100)
-    check(box.width < server.width or box.height < server.height,
-          f"{what}: {box} covers the screen, it is no message box")
+    def probe():
+        if program.poll() is not None:
+            raise Failure(f"{what}: the program ended (exit code {program.poll()}) before its "
+                          f"message box appeared")
+        return next((w for w in server.windows(TITLE) if 100 <= w.width < server.width or
+                     100 <= w.height < server.height), None)
+    # The program's own window bears the same title and may be there too, covering the screen.
+    box = wait_until(f"a message box titled {TITLE} ({what})", probe, interval=0.1)
     frame = server.wait_for(f"the text of the message box ({what})",
                             lambda f: box_text(f, box))
     return box, frame

@@ -78,7 +78,7 @@ TEST(DisplaySetUpFailure, GivingBackRestoresTheDesktopsModeAndEmptiesEverySlot) 
 TEST(DisplaySetUpFailure, ErrorsAreNamed) {
     EXPECT_STREQ(DirectDrawErrorName(DDERR_INVALIDMODE), "DDERR_INVALIDMODE");
     EXPECT_STREQ(DirectDrawErrorName(DDERR_HWNDALREADYSET), "DDERR_HWNDALREADYSET");
-    EXPECT_STREQ(DirectDrawErrorName(E_FAIL), "an unknown error");
+    EXPECT_STREQ(DirectDrawErrorName(MAKE_DDHRESULT(2000)), "an unknown error");
 }
 
 } // namespace
