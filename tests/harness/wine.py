@@ -33,7 +33,7 @@ TITLE = "Dravik"
 # whose channels all lie below it is text (black, or its smoothed edge); PAPER: one whose
 # channels all reach it is the box's light face.
 BOX_CAPTION, BOX_ICON, INK, PAPER = 24, 56, 80, 200
-# Two lines of text at least: the box's message, not only its OK button.
+# More rows than one line of text takes: the box's message is drawn, not only its OK button.
 BOX_TEXT_ROWS = 16
 
 # The overlay of the Windows build: the GDI writes each number black on white in a box of its
