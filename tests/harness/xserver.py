@@ -225,8 +225,11 @@ class XServer:
 
     def click(self, x, y):
         """A left click at (x, y): the pointer is there (--sync waits for it) before the button
-        goes down."""
-        self.xdotool("mousemove", "--sync", x, y)
+        goes down. --sync waits for motion, which never comes when the pointer is there already."""
+        where = dict(line.split("=") for line in
+                     self.xdotool("getmouselocation", "--shell").split())
+        if (int(where["X"]), int(where["Y"])) != (x, y):
+            self.xdotool("mousemove", "--sync", x, y)
         self.xdotool("click", "1")
 
     def focus(self, window):
