@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -31,8 +33,11 @@ void EncodeRecord(unsigned char *record, const RecordFields &fields) {
 void CoreTest::SetUp() {
     previous_ = std::filesystem::current_path();
     const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The test programs of the four modes run side by side and share one temporary folder (Wine's
+    // prefix has one for every program): a name of this run's own keeps them apart.
     folder_ = std::filesystem::temp_directory_path() /
-              ("dravik-" + std::string(info->test_suite_name()) + "-" + info->name());
+              ("dravik-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+               std::to_string(std::random_device{}()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     std::filesystem::current_path(folder_);
