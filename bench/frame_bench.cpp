@@ -6,7 +6,7 @@
 
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/sdl/pixel_rows.h"
+#include "display/pixel_rows.h"
 #include "display/sdl/sdl_display.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"

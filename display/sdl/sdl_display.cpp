@@ -4,7 +4,8 @@
 #include "display/display_mode.h"
 #include "display/draw.h"
 #include "display/palette_block.h"
-#include "display/sdl/palette_match.h"
+#include "display/palette_match.h"
+#include "display/sdl/picture_sheet.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -44,8 +45,10 @@ std::int64_t ClaimedPixelCount(const BitmapHeader &header) {
 }
 
 void ChooseOverlayColours() {
-    OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
-    OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);
+    PaletteEntry entries[PALETTE_ENTRIES];
+    ReadPaletteEntries(DisplayPalette, entries);
+    OverlayInkIndex = NearestPaletteIndex(entries, 0, 0, 0);
+    OverlayPaperIndex = NearestPaletteIndex(entries, 255, 255, 255);
 }
 
 } // namespace

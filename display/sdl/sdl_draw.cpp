@@ -2,8 +2,8 @@
 
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/sdl/overlay_font.h"
-#include "display/sdl/pixel_rows.h"
+#include "display/overlay_font.h"
+#include "display/pixel_rows.h"
 #include "display/sdl/sdl_display.h"
 
 void ClearBackBuffer(const DrawRect &area, std::uint32_t fillValue) {

@@ -3,8 +3,8 @@
 
 #include "display/display_mode.h"
 #include "display/draw.h"
+#include "display/overlay_font.h"
 #include "display/palette_block.h"
-#include "display/sdl/overlay_font.h"
 #include "display/sdl/sdl_display.h"
 #include "tools/bitmap_writer.h"
 

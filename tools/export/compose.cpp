@@ -2,7 +2,7 @@
 
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/sdl/overlay_font.h"
+#include "display/overlay_font.h"
 #include "display/sdl/sdl_display.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"

@@ -1,4 +1,4 @@
-#include "display/sdl/overlay_font.h"
+#include "display/overlay_font.h"
 
 #include <cstring>
 

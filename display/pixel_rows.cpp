@@ -1,4 +1,4 @@
-#include "display/sdl/pixel_rows.h"
+#include "display/pixel_rows.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
