@@ -10,8 +10,10 @@ const char *const SegmentFiles[SEGMENT_COUNT] = {
 };
 
 unsigned char MapGrid[MAP_GRID_SIZE];
+std::uint32_t MapGridLoads = 0;
 
 void LoadMapSegment() {
+    ++MapGridLoads;
     std::FILE *file = std::fopen(SegmentFiles[ViewState.segmentIndex], "rb");
     if (file == nullptr) {
         std::memset(MapGrid, 0, sizeof MapGrid);

@@ -17,6 +17,9 @@ extern const char *const SegmentFiles[SEGMENT_COUNT];
 // The current segment's bytes as they are; zero before the first load.
 extern unsigned char MapGrid[MAP_GRID_SIZE];
 
+// How many times LoadMapSegment has run: a reload may bring other cells under the same index.
+extern std::uint32_t MapGridLoads;
+
 // A (kind, level) pair naming a terrain record; (0, 0) names nothing.
 struct TerrainRef {
     std::uint8_t kind;

@@ -9,11 +9,26 @@
 #include "mapdata/terrain.h"
 #include "view/commands.h"
 #include "view/render_frame.h"
+#include "view/shown_frame.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
+
+// What a failed start names, in this platform's terms; SDL's reason follows.
+constexpr const char *DISPLAY_FAILED_TEXT = "Cannot open the display";
+constexpr const char *WINDOW_FAILED_TEXT = "Cannot create the window";
+constexpr const char *RENDERER_FAILED_TEXT = "Cannot draw in the window";
+constexpr const char *DISPLAY_SETUP_FAILED_TEXT = "Cannot set up the picture";
+
+SDL_Window *MainWindow = nullptr;
+
+// With DRAVIK_TRACE_PRESENTS set, each presented frame is told on stderr with the number of its
+// pass, so that a test can see which passes presented without timing anything.
+bool TracePresents = false;
+unsigned long PassNumber = 0;
 
 // A warning box with no owner; where no box can be shown (no display), the same text on stderr.
 void ShowStartupMessage(const char *text) {
@@ -39,6 +54,13 @@ void OnTextInput(const char *text) {
     }
 }
 
+// What failed, then SDL's reason.
+void ShowStartupFailure(const char *what) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%s: %s", what, SDL_GetError());
+    ShowStartupMessage(text);
+}
+
 // SDL falls back to its off-screen driver when it finds no display; a viewer nobody can see is
 // treated as a failed start. A driver asked for by name (SDL_VIDEODRIVER) is taken as given.
 bool InitVideo() {
@@ -49,9 +71,58 @@ bool InitVideo() {
     if (SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr && driver != nullptr &&
         SDL_strcmp(driver, "offscreen") == 0) {
         SDL_Quit();
+        const char *display = SDL_getenv("DISPLAY");
+        SDL_SetError("no X11 or Wayland display could be reached (DISPLAY is %s)",
+                     display != nullptr ? display : "not set");
         return false;
     }
     return true;
+}
+
+bool IsFullScreen() {
+    return (SDL_GetWindowFlags(MainWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+// Between the desktop-sized full screen and a window of the mode's own size.
+void ToggleFullScreen() {
+    if (IsFullScreen()) {
+        SDL_SetWindowFullscreen(MainWindow, 0);
+        SDL_SetWindowSize(MainWindow, W, H);
+        SDL_SetWindowPosition(MainWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    } else {
+        SDL_SetWindowFullscreen(MainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    FitPresentation();
+    NoteScreenDamaged();
+}
+
+// The desktop's own keys for the window; the viewer's keys arrive as text.
+void OnKeyDown(const SDL_KeyboardEvent &key) {
+    const bool toggle = key.keysym.sym == SDLK_F11 ||
+                        (key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT) != 0);
+    if (toggle && key.repeat == 0) {
+        ToggleFullScreen();
+    }
+}
+
+void OnWindowEvent(const SDL_WindowEvent &window) {
+    switch (window.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        RestoreLostSurfaces();
+        NoteScreenDamaged();
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        FitPresentation();
+        NoteScreenDamaged();
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+        NoteScreenDamaged();
+        break;
+    default:
+        break;
+    }
 }
 
 int ClampInto(int value, int size) {
@@ -78,9 +149,10 @@ bool HandleEvent(const SDL_Event &event) {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             return false;
         }
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-            RestoreLostSurfaces();
-        }
+        OnWindowEvent(event.window);
+        return true;
+    case SDL_KEYDOWN:
+        OnKeyDown(event.key);
         return true;
     case SDL_TEXTINPUT:
         OnTextInput(event.text.text);
@@ -91,16 +163,30 @@ bool HandleEvent(const SDL_Event &event) {
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
         NoteRenderingLost();
+        NoteScreenDamaged();
         return true;
     default:
         return true;
     }
 }
 
-// At most one event, then one frame, then the pause; no frame after the closing event.
+// The frame, unless the screen already shows it.
+void ShowFrame() {
+    if (ShownFrameIsCurrent()) {
+        return;
+    }
+    if (TracePresents) {
+        std::fprintf(stderr, "present %lu\n", PassNumber);
+    }
+    RenderFrame();
+    NoteFrameShown();
+}
+
+// At most one event, then the frame, then the pause; no frame after the closing event.
 void RunMainLoop() {
     bool running = true;
     while (running) {
+        ++PassNumber;
         SDL_Event event;
         if (SDL_PollEvent(&event) != 0) {
             running = HandleEvent(event);
@@ -108,7 +194,7 @@ void RunMainLoop() {
                 break;
             }
         }
-        RenderFrame();
+        ShowFrame();
         SDL_Delay(10);
     }
 }
@@ -130,18 +216,23 @@ void KeepLibrariesFromWriting() {
 int main() {
     SDL_SetMainReady();
     KeepLibrariesFromWriting();
-    // The video subsystem stands where the window class is registered.
+    TracePresents = std::getenv("DRAVIK_TRACE_PRESENTS") != nullptr;
     if (!InitVideo()) {
-        ShowStartupMessage(REGISTER_FAILED_TEXT);
+        ShowStartupFailure(DISPLAY_FAILED_TEXT);
         return 0;
     }
     // Hidden until the display is taken, as the other platform's window has no size until then.
-    SDL_Window *window =
-        SDL_CreateWindow(APP_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, W, H,
-                         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
-    SDL_Renderer *renderer = window != nullptr ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+    SDL_Window *window = SDL_CreateWindow(APP_TITLE, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          W, H, SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    if (window == nullptr) {
+        ShowStartupFailure(WINDOW_FAILED_TEXT);
+        SDL_Quit();
+        return 0;
+    }
+    MainWindow = window;
+    SDL_Renderer *renderer = SDL_CreateRenderer(window, -1, 0);
     if (renderer == nullptr) {
-        ShowStartupMessage(CREATE_WINDOW_FAILED_TEXT);
+        ShowStartupFailure(RENDERER_FAILED_TEXT);
         SDL_Quit();
         return 0;
     }
@@ -151,9 +242,14 @@ int main() {
         return 0;
     }
     if (InitDisplay(window, renderer) < 0) {
+        ShowStartupFailure(DISPLAY_SETUP_FAILED_TEXT);
         SDL_Quit();
         return 0;
     }
+    // Asked of the window manager once the window is mapped: a window mapped as full screen is
+    // left as a plain window by some managers when their answer comes after SDL's first look.
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    FitPresentation();
     SDL_StartTextInput();
     RunMainLoop();
     ReleaseDisplay();

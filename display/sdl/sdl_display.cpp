@@ -117,6 +117,7 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
             return -1;
         }
         DisplayRenderer = renderer;
+        FitPresentation();
         PresentTexture = MakePresentTexture(renderer);
         if (PresentTexture == nullptr) {
             return -1;
@@ -141,6 +142,18 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
     }
     LoadTileSheet();
     return 0;
+}
+
+void FitPresentation() {
+    if (DisplayRenderer == nullptr) {
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    if (SDL_GetRendererOutputSize(DisplayRenderer, &width, &height) != 0) {
+        return;
+    }
+    SDL_RenderSetIntegerScale(DisplayRenderer, width >= W && height >= H ? SDL_TRUE : SDL_FALSE);
 }
 
 void NoteRenderingLost() {

@@ -21,6 +21,10 @@ extern SDL_Palette *DisplayPalette;    // shared by both surfaces
 // surfaces and palette are made and presenting does nothing.
 int InitDisplay(SDL_Window *window, SDL_Renderer *renderer);
 
+// Fits the picture to the window's present size, its aspect kept: in whole multiples where the
+// window holds the mode at least once, so that every map pixel is drawn the same size.
+void FitPresentation();
+
 // Called for SDL's reports that render targets or the whole device were reset.
 void NoteRenderingLost();
 

@@ -59,6 +59,14 @@ class Frame:
                     found.append((x, y))
         return found
 
+    def scaled(self, factor):
+        """Each pixel as a factor x factor block: the picture a whole-multiple scale shows."""
+        rows = []
+        for y in range(self.height):
+            row = b"".join(self.at(x, y) * factor for x in range(self.width))
+            rows.append(row * factor)
+        return Frame(b"".join(rows), self.width * factor, self.height * factor)
+
     def save(self, path):
         subprocess.run(["convert", "-size", f"{self.width}x{self.height}", "-depth", "8", "rgb:-",
                         path], input=self.rgb, check=True)

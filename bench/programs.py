@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""The running programs as a user meets them, per mode, each on its own Xvfb with a window
+manager (so that full screen fills the desktop, as on a real one):
+
+- time to the first frame: from the start of the process to its first present, as the viewer
+  reports it on stderr (DRAVIK_TRACE_PRESENTS), then checked on the screen;
+- CPU at rest: the process's CPU time over a few seconds with no input, as a share of a core;
+- present cost: CPU time per presented frame while 200 keys scroll the map, on a desktop of the
+  mode's own size and on a 3840 x 2160 one, and their ratio;
+- peak memory (VmHWM) at the end.
+"""
+
+import argparse
+import os
+import subprocess
+import threading
+import time
+
+from harness.core import wait_until
+from harness.xserver import XServer
+
+SIZES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
+BIG = (3840, 2160)
+TICK = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def peak_memory_mb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024
+    return 0.0
+
+
+class Presents:
+    """Reads the viewer's 'present N' lines as they come, with the time of the first."""
+
+    def __init__(self, stream, started):
+        self.count, self.first, self.started = 0, None, started
+        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
+
+    def read(self, stream):
+        for line in stream:
+            if line.startswith(b"present "):
+                if self.first is None:
+                    self.first = time.monotonic() - self.started
+                self.count += 1
+
+
+def measure(program, world, size, rest_seconds):
+    with XServer(*size, "/tmp/dravik-bench") as server:
+        server.processes.start(["openbox", "--sm-disable"], env=server.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until("the window manager", lambda: server.windows("Openbox") or True)
+        env = dict(server.env, DRAVIK_TRACE_PRESENTS="1")
+        started = time.monotonic()
+        viewer = server.processes.start([program], cwd=world, env=env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        presents = Presents(viewer.stderr, started)
+        wait_until("the first present", lambda: presents.first is not None)
+        wait_until("the window at the desktop's size",
+                   lambda: any(w.width == size[0] for w in server.windows("Dravik")))
+        time.sleep(1)  # the start's own events settle before the quiet is measured
+        before = cpu_seconds(viewer.pid)
+        time.sleep(rest_seconds)
+        rest = (cpu_seconds(viewer.pid) - before) / rest_seconds
+        count, before = presents.count, cpu_seconds(viewer.pid)
+        server.type("da" * 100, delay=12)
+        wait_until("200 presents", lambda: presents.count >= count + 200)
+        per_present = (cpu_seconds(viewer.pid) - before) / (presents.count - count)
+        return presents.first, rest, per_present, peak_memory_mb(viewer.pid)
+
+
+def run():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--rest-seconds", type=float, default=5)
+    args = parser.parse_args()
+    world = os.path.join(args.build, "world")
+    print("| program | desktop | first frame | CPU at rest | CPU per present | "
+          "present vs own size | peak memory |")
+    print("|---|---|---|---|---|---|---|")
+    for mode, size in SIZES.items():
+        program = os.path.join(args.build, "app", "sdl", f"tileview-{mode}")
+        own = None
+        for desktop in (size, BIG):
+            first, rest, per_present, peak = measure(program, world, desktop, args.rest_seconds)
+            own = own or per_present
+            print(f"| tileview-{mode} | {desktop[0]} × {desktop[1]} | {first * 1000:.0f} ms | "
+                  f"{rest * 100:.1f} % | {per_present * 1000:.2f} ms | "
+                  f"{per_present / own:.1f}× | {peak:.0f} MB |", flush=True)
+
+
+if __name__ == "__main__":
+    run()

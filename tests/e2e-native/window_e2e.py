@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""The native viewer on a desktop, end to end, tileview-640 in the demo world.
+
+--case rest (on a screen of its own size): the viewer reports each present on stderr
+(DRAVIK_TRACE_PRESENTS). Between two frames that are seen on the screen, keys that change
+nothing (capitals, other letters, space, a right click) and every idle pass present nothing:
+each key, click and segment step brings exactly one present, and it shows the expected frame.
+
+--case window (under a window manager, on a 1600 x 1200 desktop): full screen shows the frame
+at twice its size, centred; F11 makes a 640 x 480 window showing it at its own size; Alt+Enter
+makes it full screen again. At each size a click lands on the expected column and row. The
+window's close request (its close button) ends the viewer with exit code 0.
+
+--case no-display: started with no reachable display, the viewer says so on stderr.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import threading
+
+from harness.core import check, main, wait_exit, wait_until
+from harness.world import PITCH, Exporter, require_world
+from harness.xserver import XServer
+
+WIDTH, HEIGHT = 640, 480
+DESKTOP = (1600, 1200)
+
+
+class PresentLog:
+    """The pass numbers of the presents the viewer reported, read as they come."""
+
+    def __init__(self, stream):
+        self.passes = []
+        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
+
+    def read(self, stream):
+        for line in stream:
+            if line.startswith(b"present "):
+                self.passes.append(int(line.split()[1]))
+
+    def since(self, mark):
+        return self.passes[mark:]
+
+
+def start_traced(server, args):
+    env = dict(server.env, DRAVIK_TRACE_PRESENTS="1")
+    viewer = server.processes.start([args.program], cwd=args.world, env=env,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE)
+    return viewer, PresentLog(viewer.stderr)
+
+
+def rest(args, expected):
+    with XServer(WIDTH, HEIGHT, args.out) as server:
+        viewer, log = start_traced(server, args)
+        window = server.wait_window("Dravik", viewer)
+        server.wait_frame(expected.frame(""), "the first frame")
+        # The start's own events (shown, exposed, focus) are all handled before this key.
+        server.type("d")
+        server.wait_frame(expected.frame("d"), "the frame after d")
+        keys, mark = "d", len(log.passes)
+
+        def one_present(typed, click, what):
+            server.wait_frame(expected.frame(keys, click), what)
+            presents = log.since(mark)
+            check(len(presents) == 1, f"{what}: presents in passes {presents}, not one")
+            return len(log.passes)
+
+        server.type("AxZ ")
+        server.xdotool("click", "3")
+        server.type("a")
+        keys += "AxZ a"
+        mark = one_present(keys, None, "keys that change nothing, then a")
+        click = (3 * PITCH + 7, 2 * PITCH + 30)
+        server.click(*click)
+        mark = one_present(keys, click, "a click")
+        server.type("e")
+        keys += "e"
+        mark = one_present(keys, click, "a segment step")
+        check(log.passes[-1] - log.passes[0] > 2 * len(log.passes),
+              f"passes {log.passes}: the viewer presented in most of its passes")
+        subprocess.run([args.send_close, window.id], env=server.env, check=True)
+        check(wait_exit(viewer, "the close request") == 0, "exit code not 0 after close")
+
+
+def on_screen(server, frame, place, what):
+    """Waits for frame at place (x, y) on the screen."""
+    x, y = place
+    box = (x, y, x + frame.width, y + frame.height)
+    return server.wait_for(what, lambda shot: shot.region(box) == frame.rgb)
+
+
+def start_window_manager(server):
+    """Openbox, awaited until it names itself on the root window: a window mapped before that
+    would not be managed, and full screen would not fill the desktop."""
+    server.processes.start(["openbox", "--sm-disable"], env=server.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def ready():
+        prop = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=server.env,
+                              capture_output=True, text=True).stdout
+        return "window id" in prop
+    wait_until("the window manager", ready)
+
+
+def window(args, expected):
+    with XServer(*DESKTOP, args.out) as server:
+        start_window_manager(server)
+        viewer = server.start_program([args.program], args.world)
+        full = server.wait_window("Dravik", viewer, min_width=DESKTOP[0])
+        # Twice the mode fits the desktop whole: 1280 x 960, centred.
+        corner = ((DESKTOP[0] - 2 * WIDTH) // 2, (DESKTOP[1] - 2 * HEIGHT) // 2)
+        on_screen(server, expected.frame("").scaled(2), corner, "full screen at twice the size")
+        cell = (4 * PITCH + 9, 6 * PITCH + 11)
+        server.click(corner[0] + 2 * cell[0] + 1, corner[1] + 2 * cell[1] + 1)
+        on_screen(server, expected.frame("", cell).scaled(2), corner, "a click in full screen")
+
+        server.keys("F11")
+        small = wait_until("a window of 640 x 480", lambda: next(
+            (w for w in server.windows("Dravik") if (w.width, w.height) == (WIDTH, HEIGHT)),
+            None))
+        on_screen(server, expected.frame("", cell), (small.x, small.y), "the window")
+        cell = (7 * PITCH + 3, 1 * PITCH + 50)
+        server.click(small.x + cell[0], small.y + cell[1])
+        on_screen(server, expected.frame("", cell), (small.x, small.y), "a click in the window")
+
+        server.keys("alt+Return")
+        wait_until("full screen again",
+                   lambda: any(w.width == DESKTOP[0] for w in server.windows("Dravik")))
+        on_screen(server, expected.frame("", cell).scaled(2), corner, "full screen again")
+        subprocess.run([args.send_close, full.id], env=server.env, check=True)
+        check(wait_exit(viewer, "the close request") == 0, "exit code not 0 after close")
+
+
+def no_display(args):
+    unset = ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")
+    env = {k: v for k, v in os.environ.items() if k not in unset}
+    result = subprocess.run([args.program], cwd=args.world, env=env, capture_output=True,
+                            text=True, timeout=60)
+    check(result.returncode == 0, f"exit code {result.returncode} without a display")
+    check("Cannot open the display: no X11 or Wayland display could be reached (DISPLAY is "
+          "not set)" in result.stderr, "no reason on stderr: " + result.stderr)
+
+
+def command():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--case", choices=("rest", "window", "no-display"), required=True)
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--export", required=True)
+    parser.add_argument("--world", required=True)
+    parser.add_argument("--send-close", required=True)
+    parser.add_argument("--out", required=True, help="folder for the screenshots")
+    args = parser.parse_args()
+    for name in ("program", "export", "world", "send_close", "out"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    require_world(args.world)
+    expected = Exporter(args.export, args.world, WIDTH, (WIDTH, HEIGHT), args.out)
+    cases = {"rest": lambda: rest(args, expected), "window": lambda: window(args, expected),
+             "no-display": lambda: no_display(args)}
+    return main(cases[args.case])
+
+
+if __name__ == "__main__":
+    sys.exit(command())
