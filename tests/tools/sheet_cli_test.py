@@ -248,7 +248,8 @@ def test_failed_write_keeps_old_file(tools):
     check(result.returncode == 1, f"missing folder: exit code {result.returncode}")
     # And the same write without the limit replaces it whole.
     check(tools.make_sheet(picture, old).returncode == 0, "write after the failed one")
-    check(os.listdir(folder) == ["tiles.bmp"] and os.path.getsize(old) == TABLE_END + WIDTH * HEIGHT,
+    check(os.listdir(folder) == ["tiles.bmp"]
+          and os.path.getsize(old) == TABLE_END + WIDTH * HEIGHT,
           "the sheet did not replace the old file")
 
 
