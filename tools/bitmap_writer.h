@@ -1,6 +1,7 @@
 #pragma once
-// Writes bitmap files: the demo world's tile sheet, and the pictures the tests feed the loaders,
-// sound and broken alike. display/bitmap_header.h reads what this writes.
+// Writes bitmap files: the demo world's tile sheet, the sheets tileview-sheet makes, and the
+// pictures the tests feed the loaders, sound and broken alike. display/bitmap_header.h reads
+// what this writes.
 
 #include "display/bitmap_header.h"
 #include "display/draw.h"

@@ -39,7 +39,7 @@ def write_clean_folder(folder):
     info = struct.pack("<IiiHHIIiiII", 40, 1300, 3900, 1, 8, 0, 1300 * 3900, 0, 0, 256, 0)
     colours = b"".join(bytes((i // 2, 255 - i, i, 0)) for i in range(256))
     with open(os.path.join(folder, "tiles.bmp"), "wb") as sheet:
-        sheet.write(header + info + colours + bytes(1300 * 3900))
+        sheet.write(header + info + colours + bytes((142,)) * (1300 * 3900))
 
 
 def world_facts(path):

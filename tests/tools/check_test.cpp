@@ -21,12 +21,14 @@ namespace fs = std::filesystem;
 constexpr int SHEET_PIXEL_BYTES = TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
 
 // An uncompressed bitmap whose colour entries are all distinct: entry i is (i, 255 - i, i / 2).
+// Every pixel byte is the transparent index: at 8 bits, a sheet of transparent surroundings.
 Bytes MakeBitmap(const BitmapLayout &layout = {}, int pixelBytes = SHEET_PIXEL_BYTES) {
     const Bytes table = BitmapColourTable(layout, PALETTE_ENTRIES, [](int i) {
         return BitmapColour{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
                             static_cast<std::uint8_t>(i / 2)};
     });
-    return MakeBitmapFile(layout, table, Bytes(static_cast<std::size_t>(pixelBytes), 0));
+    return MakeBitmapFile(layout, table,
+                          Bytes(static_cast<std::size_t>(pixelBytes), TRANSPARENT_INDEX));
 }
 
 Bytes EmptySegment() {
@@ -204,7 +206,8 @@ TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
         {{.bitCount = 24}, 3 * SHEET_PIXEL_BYTES, "24 bits per pixel"},
         {{.coloursUsed = 300}, SHEET_PIXEL_BYTES, "colours used is 300, outside 1 to 256"},
         {{.coloursUsed = 16}, SHEET_PIXEL_BYTES, "only 16 colours: entries 16 to 255"},
-        {{.bitCount = 4, .coloursUsed = 0}, 652 * TILE_SHEET_HEIGHT, "only 16 colours"}, // padded
+        // Padded rows; no pixel can reach entry 142 (the corners are the second finding).
+        {{.bitCount = 4, .coloursUsed = 0}, 652 * TILE_SHEET_HEIGHT, "only 16 colours"},
         {{.width = 1296}, 1296 * TILE_SHEET_HEIGHT, "1296 x 3900 pixels"},
     };
     for (const auto &[layout, pixelBytes, expected] : cases) {
@@ -212,7 +215,8 @@ TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {
         WriteFile(TILE_SHEET_FILE, MakeBitmap(layout, pixelBytes));
         const CheckReport report = CheckDataFolder();
         const std::vector<std::string> texts = Texts(report, CheckSection::Palette);
-        EXPECT_EQ(texts.size(), 1u) << expected << "\n" << FormatCheckText(report, ".");
+        EXPECT_EQ(texts.size(), layout.bitCount == 4 ? 2u : 1u) << expected << "\n"
+                                                                << FormatCheckText(report, ".");
         EXPECT_TRUE(Contains(texts, expected)) << FormatCheckText(report, ".");
         EXPECT_TRUE(Texts(report, CheckSection::Files).empty()) << expected;
     }
@@ -247,6 +251,51 @@ TEST_F(CheckTest, EntriesWithTheTransparentColour) {
     EXPECT_TRUE(Contains(texts, "entry 7 has the transparent colour of entry 142"));
     EXPECT_EQ(report.palette.transparent.red, TRANSPARENT_INDEX);
     EXPECT_EQ(report.palette.transparent.green, 255 - TRANSPARENT_INDEX);
+}
+
+TEST_F(CheckTest, CornersOfAnotherColourThanEntry142) {
+    // The corners of the two records: (0, 0, 55, 55) and (1245, 3845, 1300, 3900).
+    const int corners[8][2] = {{0, 0},       {54, 0},      {0, 54},      {54, 54},
+                               {1245, 3845}, {1299, 3845}, {1245, 3899}, {1299, 3899}};
+    struct Case {
+        std::vector<int> indices; // one per corner
+        bool flagged;
+    };
+    const std::vector<Case> cases = {
+        {{7, 7, 7, 7, 7, 7, 7, 7}, true},
+        {{7, 7, 142, 8, 9, 10, 11, 12}, true},         // a quarter is enough
+        {{7, 7, 142, 142, 8, 9, 10, 11}, false},       // a tie goes to entry 142
+        {{7, 8, 9, 10, 11, 12, 13, 14}, false},        // no colour fills a quarter
+        {{142, 142, 142, 142, 142, 142, 7, 7}, false}, // as it should be
+    };
+    for (const Case &c : cases) {
+        WriteCleanFolder();
+        Bytes bitmap = MakeBitmap();
+        for (int i = 0; i < 8; ++i) {
+            const auto [x, y] = corners[i];
+            bitmap[PALETTE_BLOCK_SIZE + (TILE_SHEET_HEIGHT - 1 - y) * TILE_SHEET_WIDTH + x] =
+                static_cast<unsigned char>(c.indices[static_cast<std::size_t>(i)]);
+        }
+        WriteFile(TILE_SHEET_FILE, bitmap);
+        const CheckReport report = CheckDataFolder();
+        EXPECT_EQ(report.palette.corners.pixels, 8);
+        const std::vector<std::string> texts = Texts(report, CheckSection::Palette);
+        EXPECT_EQ(texts.size(), c.flagged ? 1u : 0u) << FormatCheckText(report, ".");
+        if (c.flagged) {
+            EXPECT_TRUE(Contains(texts, "the tiles' corners are mostly (7, 248, 3), entry 7 ("))
+                << texts[0];
+            EXPECT_TRUE(Contains(texts, "tileview-sheet tiles.bmp -o tiles.bmp --key 07F803"));
+        }
+    }
+    // Entry 7 with the transparent colour as well: its own finding, not this one.
+    Bytes bitmap = MakeBitmap();
+    std::copy_n(&bitmap[BITMAP_HEADERS_SIZE + 4 * TRANSPARENT_INDEX], 3,
+                &bitmap[BITMAP_HEADERS_SIZE + 4 * 7]);
+    std::fill(bitmap.begin() + PALETTE_BLOCK_SIZE, bitmap.end(), 7);
+    WriteFile(TILE_SHEET_FILE, bitmap);
+    const CheckReport twin = CheckDataFolder();
+    EXPECT_EQ(Texts(twin, CheckSection::Palette).size(), 1u) << FormatCheckText(twin, ".");
+    EXPECT_EQ(twin.palette.corners.mostEntry, 7);
 }
 
 TEST_F(CheckTest, MissingFilesAreProblemsNotFailures) {

@@ -74,6 +74,13 @@ void AppendPaletteText(std::string &out, const CheckReport &report) {
                std::to_string(p.header.height) + " pixels\n";
         out += "  transparent colour (entry 142): (" + std::to_string(t.red) + ", " +
                std::to_string(t.green) + ", " + std::to_string(t.blue) + ")\n";
+        const TileCorners &c = p.corners;
+        if (c.read && c.pixels > 0) {
+            out += "  tiles' corners: " + GroupDigits(c.mostCount) + " of " +
+                   GroupDigits(c.pixels) + " are (" + std::to_string(c.most.red) + ", " +
+                   std::to_string(c.most.green) + ", " + std::to_string(c.most.blue) + "), entry " +
+                   std::to_string(c.mostEntry) + "\n";
+        }
     }
     AppendProblems(out, report, CheckSection::Palette);
 }
@@ -150,6 +157,17 @@ std::string SegmentsJson(const CheckReport &report) {
     });
 }
 
+// The commonest colour at the tiles' corners, or null when the sheet's pixels were not read.
+std::string CornersJson(const TileCorners &c) {
+    if (!c.read) {
+        return "null";
+    }
+    return "{\"pixels\":" + std::to_string(c.pixels) + ",\"most\":[" + std::to_string(c.most.red) +
+           "," + std::to_string(c.most.green) + "," + std::to_string(c.most.blue) +
+           "],\"most_count\":" + std::to_string(c.mostCount) +
+           ",\"most_entry\":" + std::to_string(c.mostEntry) + "}";
+}
+
 std::string PaletteJson(const PaletteCheck &p) {
     const PaletteEntry &t = p.transparent;
     return "{\"opened\":" + std::string(p.opened ? "true" : "false") +
@@ -161,7 +179,8 @@ std::string PaletteJson(const PaletteCheck &p) {
            ",\"height\":" + std::to_string(p.header.height) + ",\"transparent\":[" +
            std::to_string(t.red) + "," + std::to_string(t.green) + "," + std::to_string(t.blue) +
            "],\"same_as_transparent\":" +
-           ListJson(p.sameAsTransparent, [](int i) { return std::to_string(i); }) + "}";
+           ListJson(p.sameAsTransparent, [](int i) { return std::to_string(i); }) +
+           ",\"corners\":" + CornersJson(p.corners) + "}";
 }
 
 const char *SectionName(CheckSection section) {

@@ -170,9 +170,7 @@ std::int64_t ExpectedBitmapSize(const BitmapHeader &header) {
     return static_cast<std::int64_t>(header.pixelOffset + BitmapPixelBytes(header));
 }
 
-void FindTransparentTwins(const unsigned char block[PALETTE_BLOCK_SIZE], PaletteCheck &palette) {
-    PaletteEntry entries[PALETTE_ENTRIES];
-    BuildPaletteEntries(block, entries);
+void FindTransparentTwins(const PaletteEntry entries[PALETTE_ENTRIES], PaletteCheck &palette) {
     palette.transparent = entries[TRANSPARENT_INDEX];
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         const PaletteEntry &e = entries[i];
@@ -181,6 +179,29 @@ void FindTransparentTwins(const unsigned char block[PALETTE_BLOCK_SIZE], Palette
             palette.sameAsTransparent.push_back(i);
         }
     }
+}
+
+std::string ColourText(const PaletteEntry &e) {
+    return "(" + std::to_string(e.red) + ", " + std::to_string(e.green) + ", " +
+           std::to_string(e.blue) + ")";
+}
+
+void ReportTileCorners(CheckReport &report) {
+    const PaletteCheck &p = report.palette;
+    const TileCorners &c = p.corners;
+    if (!CornersDisownEntry142(c, p.transparent)) {
+        return;
+    }
+    char key[8];
+    std::snprintf(key, sizeof key, "%02X%02X%02X", c.most.red, c.most.green, c.most.blue);
+    AddProblem(report, CheckSection::Palette,
+               "the tiles' corners are mostly " + ColourText(c.most) + ", entry " +
+                   std::to_string(c.mostEntry) + " (" + GroupDigits(c.mostCount) + " of " +
+                   GroupDigits(c.pixels) + " corner pixels), not entry 142's " +
+                   ColourText(p.transparent) +
+                   ": the tiles' surroundings show as solid blocks and entry 142's pixels as "
+                   "holes; tileview-sheet tiles.bmp -o tiles.bmp --key " +
+                   key + " puts that colour at entry 142");
 }
 
 void ReportPalette(CheckReport &report) {
@@ -226,6 +247,7 @@ void ReportPalette(CheckReport &report) {
                        " has the transparent colour of entry 142: its pixels and those of 142 "
                        "cannot be told apart");
     }
+    ReportTileCorners(report);
 }
 
 void CheckTileSheet(CheckReport &report) {
@@ -235,7 +257,10 @@ void CheckTileSheet(CheckReport &report) {
     palette.opened = ReadPaletteBlock(TILE_SHEET_FILE, block);
     palette.header = ReadBitmapHeader(block);
     palette.colourCount = StatedColourCount(palette.header);
-    FindTransparentTwins(block, palette);
+    PaletteEntry entries[PALETTE_ENTRIES];
+    BuildPaletteEntries(block, entries);
+    FindTransparentTwins(entries, palette);
+    palette.corners = ReadTileCorners(TILE_SHEET_FILE, entries);
     AddFile(report, TILE_SHEET_FILE, palette.opened ? ExpectedBitmapSize(palette.header) : -1,
             "the picture is cut short", "no palette and an empty tile sheet");
     ReportPalette(report);

@@ -6,6 +6,7 @@
 #include "display/draw.h"
 #include "display/palette_block.h"
 #include "mapdata/segment.h"
+#include "tools/check/tile_corners.h"
 
 #include <cstdint>
 #include <string>
@@ -60,6 +61,7 @@ struct PaletteCheck {
     std::int64_t colourCount; // what the header says (the field, or 1 << bit count); 0: unusable
     PaletteEntry transparent; // entry 142 as the display takes it
     std::vector<int> sameAsTransparent; // other entries of that colour
+    TileCorners corners;                // the colour the tiles' rectangles are filled out with
 };
 
 enum class CheckSection { Files, Records, Segment, Palette };

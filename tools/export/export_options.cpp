@@ -1,11 +1,9 @@
 #include "tools/export/export_options.h"
 
 #include "mapdata/segment.h"
+#include "tools/option_values.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
 
 const char EXPORT_USAGE[] =
     "usage: tileview-export [--mode 1024|1600|1280|640] [--segment 0..5] [--scroll X,Y]\n"
@@ -22,21 +20,6 @@ const char EXPORT_USAGE[] =
 
 namespace {
 
-bool ParseInt32(const char *text, std::int32_t &value) {
-    if (*text == '\0') {
-        return false;
-    }
-    char *end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < std::numeric_limits<std::int32_t>::min() ||
-        parsed > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(parsed);
-    return true;
-}
-
 bool ParseMode(const std::string &text, int &mode) {
     for (const int known : {1024, 1600, 1280, 640}) {
         if (text == std::to_string(known)) {
@@ -48,37 +31,13 @@ bool ParseMode(const std::string &text, int &mode) {
 }
 
 bool ParseClick(const std::string &text, ExportOptions &options) {
-    const std::size_t comma = text.find(',');
     std::int32_t x = -1;
     std::int32_t y = -1;
-    if (comma == std::string::npos || !ParseInt32(text.substr(0, comma).c_str(), x) ||
-        !ParseInt32(text.substr(comma + 1).c_str(), y) || x < 0 || y < 0 || x > 0xFFFF ||
-        y > 0xFFFF) {
+    if (!ParseInt32Pair(text, x, y) || x < 0 || y < 0 || x > 0xFFFF || y > 0xFFFF) {
         return false;
     }
     options.clickX = static_cast<std::uint16_t>(x);
     options.clickY = static_cast<std::uint16_t>(y);
-    return true;
-}
-
-bool ParseScroll(const std::string &text, ExportOptions &options) {
-    const std::size_t comma = text.find(',');
-    return comma != std::string::npos &&
-           ParseInt32(text.substr(0, comma).c_str(), options.scrollX) &&
-           ParseInt32(text.substr(comma + 1).c_str(), options.scrollY);
-}
-
-// Takes the value of an option, from "--name=value" or the next argument.
-bool TakeValue(int argc, const char *const *argv, int &i, const std::string &inline_value,
-               bool hasInline, std::string &value) {
-    if (hasInline) {
-        value = inline_value;
-        return true;
-    }
-    if (i + 1 >= argc) {
-        return false;
-    }
-    value = argv[++i];
     return true;
 }
 
@@ -100,7 +59,7 @@ bool ApplyOption(const std::string &name, const std::string &value, ExportOption
     } else if (name == "--scroll") {
         scrollOrKeys = true;
         options.scrollGiven = true;
-        if (!ParseScroll(value, options)) {
+        if (!ParseInt32Pair(value, options.scrollX, options.scrollY)) {
             error = "--scroll '" + value + "': not X,Y (two 32-bit integers)";
             return false;
         }
@@ -129,13 +88,9 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
     bool scrollOrKeys = false;
     bool modeGiven = false;
     for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        const std::size_t equals = name.find('=');
-        const bool hasInline = name.rfind("--", 0) == 0 && equals != std::string::npos;
-        const std::string inlineValue = hasInline ? name.substr(equals + 1) : std::string();
-        if (hasInline) {
-            name.resize(equals);
-        }
+        const OptionArgument option = SplitOptionArgument(argv[i]);
+        const std::string &name = option.name;
+        const bool hasInline = option.hasInlineValue;
         if (name == "--poster" && !hasInline) {
             options.poster = true;
         } else if ((name == "-h" || name == "--help") && !hasInline) {
@@ -143,7 +98,7 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
         } else if (name == "--mode" || name == "--segment" || name == "--scroll" ||
                    name == "--keys" || name == "--click" || name == "--data" || name == "-o") {
             std::string value;
-            if (!TakeValue(argc, argv, i, inlineValue, hasInline, value)) {
+            if (!TakeOptionValue(argc, argv, i, option, value)) {
                 error = name + " needs a value";
                 return false;
             }

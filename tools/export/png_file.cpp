@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,75 @@ bool WriteRows(std::FILE *file, const std::uint8_t *pixels, int pitch, int width
     return true;
 }
 
+// The transformations that turn any PNG into one byte per index, or into 8-bit RGBA.
+void ExpandToBytes(png_structp png, png_infop info, PngPicture &picture) {
+    const png_byte colourType = png_get_color_type(png, info);
+    picture.indexed = colourType == PNG_COLOR_TYPE_PALETTE;
+    if (picture.indexed) {
+        png_set_packing(png);
+        png_colorp colours = nullptr;
+        int count = 0;
+        png_get_PLTE(png, info, &colours, &count);
+        png_bytep alpha = nullptr;
+        int alphaCount = 0;
+        png_get_tRNS(png, info, &alpha, &alphaCount, nullptr);
+        picture.palette.assign(PALETTE_ENTRIES, {0, 0, 0, 255});
+        for (int i = 0; i < count && i < PALETTE_ENTRIES; ++i) {
+            picture.palette[i] = {colours[i].red, colours[i].green, colours[i].blue,
+                                  static_cast<std::uint8_t>(i < alphaCount ? alpha[i] : 255)};
+        }
+    } else {
+        png_set_expand(png); // low bit depths to 8, a transparent colour to alpha
+        png_set_strip_16(png);
+        png_set_gray_to_rgb(png);
+        png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+}
+
+// Everything between the file's opening and closing; answers false after a libpng error or a
+// picture of another size.
+bool ReadRows(std::FILE *file, int width, int height, PngPicture &picture,
+              std::vector<png_bytep> &rows) {
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        std::snprintf(PngError, sizeof PngError, "out of memory");
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    png_init_io(png, file);
+    png_read_info(png, info);
+    const png_uint_32 fileWidth = png_get_image_width(png, info);
+    const png_uint_32 fileHeight = png_get_image_height(png, info);
+    if (fileWidth != static_cast<png_uint_32>(width) ||
+        fileHeight != static_cast<png_uint_32>(height)) {
+        std::snprintf(PngError, sizeof PngError, "the picture is %u x %u pixels, not %d x %d",
+                      fileWidth, fileHeight, width, height);
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    ExpandToBytes(png, info, picture);
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    rows.resize(static_cast<std::size_t>(height));
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        rows[y] = picture.pixels.data() + y * rowBytes;
+    }
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
 } // namespace
 
 bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, int width, int height,
@@ -72,4 +142,21 @@ bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, in
         return false;
     }
     return true;
+}
+
+bool ReadPng(const char *path, int width, int height, PngPicture &picture, std::string &error) {
+    errno = 0;
+    std::FILE *file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        error = errno != 0 ? std::strerror(errno) : "cannot be opened";
+        return false;
+    }
+    PngError[0] = '\0';
+    std::vector<png_bytep> rows;
+    const bool read = ReadRows(file, width, height, picture, rows);
+    std::fclose(file);
+    if (!read) {
+        error = PngError;
+    }
+    return read;
 }
