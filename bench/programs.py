@@ -55,24 +55,22 @@ class Presents:
 
 def measure(program, world, size, rest_seconds):
     with XServer(*size, "/tmp/dravik-bench") as server:
-        server.processes.start(["openbox", "--sm-disable"], env=server.env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until("the window manager", lambda: server.windows("Openbox") or True)
+        server.start_window_manager()
         env = dict(server.env, DRAVIK_TRACE_PRESENTS="1")
         started = time.monotonic()
         viewer = server.processes.start([program], cwd=world, env=env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         presents = Presents(viewer.stderr, started)
-        wait_until("the first present", lambda: presents.first is not None)
-        wait_until("the window at the desktop's size",
-                   lambda: any(w.width == size[0] for w in server.windows("Dravik")))
+        wait_until("the first present", lambda: presents.first)
+        wait_until("the window at the desktop's size", lambda: next(
+            (w for w in server.windows("Dravik") if w.width == size[0]), None))
         time.sleep(1)  # the start's own events settle before the quiet is measured
         before = cpu_seconds(viewer.pid)
         time.sleep(rest_seconds)
         rest = (cpu_seconds(viewer.pid) - before) / rest_seconds
         count, before = presents.count, cpu_seconds(viewer.pid)
         server.type("da" * 100, delay=12)
-        wait_until("200 presents", lambda: presents.count >= count + 200)
+        wait_until("200 presents", lambda: True if presents.count >= count + 200 else None)
         per_present = (cpu_seconds(viewer.pid) - before) / (presents.count - count)
         return presents.first, rest, per_present, peak_memory_mb(viewer.pid)
 
@@ -81,12 +79,15 @@ def run():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True)
     parser.add_argument("--rest-seconds", type=float, default=5)
+    parser.add_argument("--modes", default=",".join(SIZES))
     args = parser.parse_args()
+    args.build = os.path.abspath(args.build)
     world = os.path.join(args.build, "world")
     print("| program | desktop | first frame | CPU at rest | CPU per present | "
           "present vs own size | peak memory |")
     print("|---|---|---|---|---|---|---|")
-    for mode, size in SIZES.items():
+    for mode in args.modes.split(","):
+        size = SIZES[mode]
         program = os.path.join(args.build, "app", "sdl", f"tileview-{mode}")
         own = None
         for desktop in (size, BIG):

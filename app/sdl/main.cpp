@@ -109,15 +109,14 @@ void OnWindowEvent(const SDL_WindowEvent &window) {
     switch (window.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         RestoreLostSurfaces();
-        NoteScreenDamaged();
-        break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
         FitPresentation();
         NoteScreenDamaged();
         break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
+        FitPresentation();
         NoteScreenDamaged();
         break;
     default:
@@ -163,6 +162,7 @@ bool HandleEvent(const SDL_Event &event) {
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
         NoteRenderingLost();
+        FitPresentation();
         NoteScreenDamaged();
         return true;
     default:

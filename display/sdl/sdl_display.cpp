@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 SDL_Renderer *DisplayRenderer = nullptr;
+bool WindowNeedsClear = true;
 SDL_Texture *PresentTexture = nullptr;
 SDL_Surface *BackBufferSurface = nullptr;
 SDL_Surface *TileSheetSurface = nullptr;
@@ -154,6 +155,7 @@ void FitPresentation() {
         return;
     }
     SDL_RenderSetIntegerScale(DisplayRenderer, width >= W && height >= H ? SDL_TRUE : SDL_FALSE);
+    WindowNeedsClear = true;
 }
 
 void NoteRenderingLost() {

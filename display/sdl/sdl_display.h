@@ -22,8 +22,13 @@ extern SDL_Palette *DisplayPalette;    // shared by both surfaces
 int InitDisplay(SDL_Window *window, SDL_Renderer *renderer);
 
 // Fits the picture to the window's present size, its aspect kept: in whole multiples where the
-// window holds the mode at least once, so that every map pixel is drawn the same size.
+// window holds the mode at least once, so that every map pixel is drawn the same size. Called
+// whenever the window was resized, exposed or restored: the next present also draws the bars
+// around the picture again, which the software renderer otherwise leaves as they are.
 void FitPresentation();
+
+// Whether the next present must clear the whole window first.
+extern bool WindowNeedsClear;
 
 // Called for SDL's reports that render targets or the whole device were reset.
 void NoteRenderingLost();

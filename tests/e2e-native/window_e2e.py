@@ -92,22 +92,9 @@ def on_screen(server, frame, place, what):
     return server.wait_for(what, lambda shot: shot.region(box) == frame.rgb)
 
 
-def start_window_manager(server):
-    """Openbox, awaited until it names itself on the root window: a window mapped before that
-    would not be managed, and full screen would not fill the desktop."""
-    server.processes.start(["openbox", "--sm-disable"], env=server.env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def ready():
-        prop = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=server.env,
-                              capture_output=True, text=True).stdout
-        return "window id" in prop
-    wait_until("the window manager", ready)
-
-
 def window(args, expected):
     with XServer(*DESKTOP, args.out) as server:
-        start_window_manager(server)
+        server.start_window_manager()
         viewer = server.start_program([args.program], args.world)
         full = server.wait_window("Dravik", viewer, min_width=DESKTOP[0])
         # Twice the mode fits the desktop whole: 1280 x 960, centred.
@@ -127,8 +114,8 @@ def window(args, expected):
         on_screen(server, expected.frame("", cell), (small.x, small.y), "a click in the window")
 
         server.keys("alt+Return")
-        wait_until("full screen again",
-                   lambda: any(w.width == DESKTOP[0] for w in server.windows("Dravik")))
+        wait_until("full screen again", lambda: next(
+            (w for w in server.windows("Dravik") if w.width == DESKTOP[0]), None))
         on_screen(server, expected.frame("", cell).scaled(2), corner, "full screen again")
         subprocess.run([args.send_close, full.id], env=server.env, check=True)
         check(wait_exit(viewer, "the close request") == 0, "exit code not 0 after close")

@@ -120,6 +120,18 @@ class XServer:
             self.connection = None
         self.processes.stop_all()
 
+    def start_window_manager(self):
+        """Openbox, awaited until it names itself on the root window: a window mapped before
+        that is not managed, and without a manager X has no full screen."""
+        self.processes.start(["openbox", "--sm-disable"], env=self.env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def ready():
+            prop = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                  capture_output=True, text=True).stdout
+            return True if "window id" in prop else None
+        wait_until("the window manager", ready)
+
     def start_program(self, args, cwd, log=None, env=None):
         """A program on this display; its output goes to the file log (or nowhere)."""
         output = open(log, "wb") if log else subprocess.DEVNULL
