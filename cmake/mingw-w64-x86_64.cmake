@@ -1,20 +1,6 @@
-# Cross-compiles the 64-bit Windows programs with Debian's mingw-w64 (posix threads flavour) and
-# runs what CTest starts under Wine, in the build tree's own prefix (see cmake/wine-run).
-set(CMAKE_SYSTEM_NAME Windows)
+# The 64-bit Windows programs, an extra: they run on 64-bit Windows only.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One .exe a user can copy alone: the C++ and threading run-times are linked in, so only system
-# DLLs are imported.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+set(DRAVIK_MINGW_TARGET x86_64-w64-mingw32)
+set(DRAVIK_MINGW_THREADS posix)
+set(DRAVIK_WINEARCH win64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

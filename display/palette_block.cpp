@@ -27,6 +27,13 @@ void BuildPaletteEntries(const unsigned char block[PALETTE_BLOCK_SIZE],
     }
 }
 
+void BuildShownPalette(const unsigned char block[PALETTE_BLOCK_SIZE],
+                       PaletteEntry entries[PALETTE_ENTRIES]) {
+    BuildPaletteEntries(block, entries);
+    entries[0] = PaletteEntry{0, 0, 0, 0};
+    entries[PALETTE_ENTRIES - 1] = PaletteEntry{255, 255, 255, 0};
+}
+
 bool ReadPaletteBlock(const char *path, unsigned char block[PALETTE_BLOCK_SIZE]) {
     std::memset(block, 0, PALETTE_BLOCK_SIZE);
     std::FILE *file = std::fopen(path, "rb");

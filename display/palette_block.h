@@ -33,6 +33,13 @@ int PaletteColourCount(const unsigned char block[PALETTE_BLOCK_SIZE]);
 void BuildPaletteEntries(const unsigned char block[PALETTE_BLOCK_SIZE],
                          PaletteEntry entries[PALETTE_ENTRIES]);
 
+// The colours a palette made from the block shows on every platform. It is made without "allow
+// 256", so entries 0 and 255 are the system's black and white whatever the file says; the rest
+// are BuildPaletteEntries's. A picture colour the palette then lacks (the file's own entry 0 or
+// 255) lands on the nearest entry when the picture is mapped onto it, as GDI maps it on Windows.
+void BuildShownPalette(const unsigned char block[PALETTE_BLOCK_SIZE],
+                       PaletteEntry entries[PALETTE_ENTRIES]);
+
 // Reads the block from path with stdio; what the file does not reach stays zero. Returns false
 // when the file cannot be opened (the block is then all zero).
 bool ReadPaletteBlock(const char *path, unsigned char block[PALETTE_BLOCK_SIZE]);

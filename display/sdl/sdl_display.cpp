@@ -56,11 +56,9 @@ void ChooseOverlayColours() {
 
 SDL_Palette *LoadTilePalette(const char *path) {
     unsigned char block[PALETTE_BLOCK_SIZE];
-    if (!ReadPaletteBlock(path, block)) {
-        return nullptr;
-    }
+    (void)ReadPaletteBlock(path, block);
     PaletteEntry entries[PALETTE_ENTRIES];
-    BuildPaletteEntries(block, entries);
+    BuildShownPalette(block, entries);
     SDL_Palette *palette = SDL_AllocPalette(PALETTE_ENTRIES);
     if (palette == nullptr) {
         return nullptr;
@@ -69,21 +67,6 @@ SDL_Palette *LoadTilePalette(const char *path) {
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         // The flags byte has no meaning to SDL; every entry is opaque.
         colours[i] = SDL_Color{entries[i].red, entries[i].green, entries[i].blue, 255};
-    }
-    SDL_SetPaletteColors(palette, colours, 0, PALETTE_ENTRIES);
-    return palette;
-}
-
-SDL_Palette *MakeDefaultPalette() {
-    SDL_Palette *palette = SDL_AllocPalette(PALETTE_ENTRIES);
-    if (palette == nullptr) {
-        return nullptr;
-    }
-    SDL_Color colours[PALETTE_ENTRIES];
-    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        colours[i] = SDL_Color{static_cast<Uint8>((i >> 5) * 255 / 7),
-                               static_cast<Uint8>(((i >> 2) & 7) * 255 / 7),
-                               static_cast<Uint8>((i & 3) * 255 / 3), 255};
     }
     SDL_SetPaletteColors(palette, colours, 0, PALETTE_ENTRIES);
     return palette;
@@ -125,9 +108,6 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
         }
     }
     DisplayPalette = LoadTilePalette(TILE_SHEET_FILE);
-    if (DisplayPalette == nullptr) {
-        DisplayPalette = MakeDefaultPalette();
-    }
     if (DisplayPalette == nullptr) {
         return -1;
     }

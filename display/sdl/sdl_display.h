@@ -40,13 +40,10 @@ void RestoreLostSurfaces();
 // Frees the texture, the surfaces and the palette, and empties their slots.
 void ReleaseDisplay();
 
-// The palette from the header of path by the portable rule, or nullptr when the file cannot
-// be opened or no palette can be allocated.
+// The palette shown for the header of path by the portable rule (BuildShownPalette), or nullptr
+// when none can be allocated. A file that cannot be opened gives the palette of a block of zero
+// bytes, as the Windows build makes it: black but for entry 255.
 SDL_Palette *LoadTilePalette(const char *path);
-
-// The palette used when LoadTilePalette gives none: 3 bits of red, 3 of green and 2 of blue,
-// index = red << 5 | green << 2 | blue, each channel spread evenly over 0 to 255.
-SDL_Palette *MakeDefaultPalette();
 
 // Pictures of more pixels than four sheets are not loaded. Only the sheet's top-left 1300 x 3900
 // can ever show, and SDL's loader allocates and clears the whole picture its header claims, even

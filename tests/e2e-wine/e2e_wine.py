@@ -8,6 +8,10 @@ own.
                     step the screen is the frame tileview-export composes with the viewer's own
                     code for the same input, outside the overlay box: Windows writes the
                     overlay's numbers in the GDI's font, the composer in the native one.
+  reserved-entries  the demo world with other colours than black and white in palette entries
+                    0 and 255, and tiles drawn with them: the first frame is the composed one
+                    outside the overlay box, so both platforms show entries 0 and 255 black and
+                    white and move the file's colours there to the nearest entry; then Alt+F4
   terrain-missing   no terrain.db: a message box, then exit code 0 once it is answered
   display-failure   a desktop smaller than the mode: set-up fails, a message box says so, then
                     exit code 0 once it is answered
@@ -18,12 +22,12 @@ import os
 import shutil
 import sys
 
-from harness.bad_inputs import write_case
+from harness.bad_inputs import read_sheet, sheet_with_reserved_colours, write_case
 from harness.core import check, main
 from harness.frame import OVERLAY_BOX, shifted_alike
 from harness.wine import (TITLE, WineDesktop, answer_message_box, close_with_alt_f4,
                           wait_first_frame, wait_message_box)
-from harness.world import PITCH, Exporter, clear_colour, require_world, tile_reach
+from harness.world import PITCH, Exporter, clear_colour, palette, require_world, tile_reach
 from harness.xserver import XServer
 
 MOVES = {"a": (PITCH, 0), "d": (-PITCH, 0), "w": (0, PITCH), "s": (0, -PITCH)}
@@ -110,6 +114,29 @@ def view(args, server, desktop):
     close_with_alt_f4(server, window, viewer, "the view")
 
 
+def reserved_entries(args, server, desktop):
+    require_world(args.world)
+    folder = os.path.join(args.out, "world-with-reserved-colours")
+    write_case(args.world, folder, {"tiles.bmp": sheet_with_reserved_colours(
+        *read_sheet(args.world))})
+    file_colours = palette(folder)
+    expected = Exporter(args.export, folder, args.mode, (server.width, server.height),
+                        os.path.join(args.out, "expected"))
+    composed = expected.frame()
+    # The folder does what it is for: the water drawn with entry 0 shows in entry 14's colour,
+    # and neither of the file's own colours for entries 0 and 255 shows anywhere.
+    shown = composed.colours(step=3)
+    check(file_colours[14] in shown, "the composed frame shows no water in entry 14's colour")
+    check(not {file_colours[0], file_colours[255]} & shown,
+          "the composed frame shows the file's colour of entry 0 or 255")
+    viewer = desktop.start(desktop.program(args.exe, args.out), folder,
+                           os.path.join(args.out, "program.log"))
+    window = server.wait_window(TITLE, viewer, server.width)
+    first = wait_first_frame(server, composed, "the first frame with entries 0 and 255 in use")
+    server.save(first, "the-first-frame")
+    close_with_alt_f4(server, window, viewer, "entries 0 and 255")
+
+
 def terrain_missing(args, server, desktop):
     require_world(args.world)
     clear = clear_colour(args.world)
@@ -138,7 +165,7 @@ def display_failure(args, server, desktop):
     answer_message_box(server, box, viewer, "the refused display mode")
 
 
-SCENARIOS = {"view": view, "terrain-missing": terrain_missing,
+SCENARIOS = {"view": view, "reserved-entries": reserved_entries, "terrain-missing": terrain_missing,
              "display-failure": display_failure}
 
 
@@ -160,8 +187,8 @@ def command():
     parser.add_argument("--size", required=True, help="WIDTHxHEIGHT of the display and desktop")
     parser.add_argument("--out", required=True, help="folder for the screenshots")
     args = parser.parse_args()
-    if args.scenario == "view" and not (args.mode and args.export):
-        parser.error("view needs --mode and --export")
+    if args.scenario in ("view", "reserved-entries") and not (args.mode and args.export):
+        parser.error(f"{args.scenario} needs --mode and --export")
     for name in ("exe", "world", "out"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.out, ignore_errors=True)

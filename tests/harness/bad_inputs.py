@@ -128,6 +128,21 @@ def sheet_variants(table, rows):
     }
 
 
+def sheet_with_reserved_colours(table, rows):
+    """The demo sheet with other colours than black and white in palette entries 0 and 255, and
+    the open water drawn with them: the pixels of entry 14 (deep water) take entry 0, whose
+    colour becomes entry 14's a little redder, and those of entry 15 take entry 255, whose colour
+    becomes nearly black. Shown without "allow 256", entries 0 and 255 are black and white, so
+    the first land on entry 14 again and the second on black."""
+    colours = bytearray(table)
+    blue, green, red = colours[56:59]
+    colours[0:4] = bytes((blue, green, min(255, red + 14), 0))
+    colours[1020:1024] = bytes((6, 4, 10, 0))
+    move = bytes(0 if i == 14 else 255 if i == 15 else i for i in range(256))
+    moved = [row.translate(move) for row in reversed(rows)]
+    return bmp(info40(len(rows[0]), len(rows), 8, 0), bytes(colours), moved, 8)
+
+
 # --- terrain records ----------------------------------------------------------------------
 
 

@@ -1,5 +1,6 @@
 // The SDL display on real surfaces: the clear, the keyed copy and its refusals, the sheet's
-// indices from 8-bit and 24-bit pictures, the overlay box, the default palette, presentation.
+// indices from 8-bit and 24-bit pictures, entries 0 and 255, the overlay box, the palette without
+// tiles.bmp, presentation.
 
 #include "display/display_mode.h"
 #include "display/draw.h"
@@ -242,8 +243,9 @@ TEST_F(SdlDisplay, EqualColoursLandOnTheFirstEntryOfThatColour) {
 
 // A 24-bit tiles.bmp has no colour table: by the palette rule its 256 entries are the first 1,024
 // bytes after the header as they are, which are the bottom row's pixel bytes. The bottom row
-// is written to carry palette entry k = (k, 255 - k, 77); the rows above use those colours, so
-// each must land on its own entry, and a colour near entry 10 on entry 10.
+// is written to carry palette entry k = (k, 255 - k, 77), but entries 0 and 255 show black and
+// white; the rows above use those colours, so each must land on its own entry, the colours of 0
+// and 255 on their nearest neighbours 1 and 254, and a colour near entry 10 on entry 10.
 TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
     std::vector<std::uint8_t> carrier(static_cast<std::size_t>(SHEET_W) * 3, 0);
     for (int k = 0; k < 256; ++k) {
@@ -263,7 +265,9 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
     };
     ASSERT_TRUE(WriteBmp24("tiles.bmp", SHEET_W, SHEET_H, colourOf));
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    for (int k = 0; k < 256; ++k) {
+    ASSERT_TRUE(SameColour(DisplayPalette->colors[0], BitmapColour{0, 0, 0}));
+    ASSERT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
+    for (int k = 1; k < 255; ++k) {
         ASSERT_TRUE(SameColour(
             DisplayPalette->colors[k],
             BitmapColour{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77}))
@@ -272,7 +276,34 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
     int wrong = 0;
     for (int y = 0; y < SHEET_H - 1; ++y) {
         for (int x = 0; x < SHEET_W; ++x) {
-            const int expected = (y == 0 && x < 8) ? 10 : (x + y) % 256;
+            const int k = (x + y) % 256;
+            const int expected = (y == 0 && x < 8) ? 10 : k == 0 ? 1 : k == 255 ? 254 : k;
+            wrong += Pixel(TileSheetSurface, x, y) != expected ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+// What a Windows palette made without "allow 256" shows: entries 0 and 255 black and white
+// whatever the file says, and pixels of the file's own colours there on the nearest entry, black
+// and white included. Entry 0's file colour lies next to entry 60, entry 255's next to black.
+TEST_F(SdlDisplay, EntriesZeroAndTwoFiftyFiveShowBlackAndWhiteAndTheirColoursMoveToTheNearest) {
+    BitmapColour table[256];
+    for (int i = 0; i < 256; ++i) {
+        table[i] = TestColour(i);
+    }
+    table[0] = {60, 195, 80};
+    table[255] = {5, 5, 5};
+    ASSERT_TRUE(WriteBmp8("tiles.bmp", SHEET_W, SHEET_H, table, SheetPattern));
+    ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[0], BitmapColour{0, 0, 0}));
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[60], TestColour(60)));
+    int wrong = 0;
+    for (int y = 0; y < SHEET_H; ++y) {
+        for (int x = 0; x < SHEET_W; ++x) {
+            const std::uint8_t k = SheetPattern(x, y);
+            const int expected = k == 0 ? 60 : k == 255 ? 0 : k;
             wrong += Pixel(TileSheetSurface, x, y) != expected ? 1 : 0;
         }
     }
@@ -336,17 +367,15 @@ TEST_F(SdlDisplay, PictureClaimingMoreThanFourSheetsIsNotLoaded) {
     EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
 }
 
-TEST_F(SdlDisplay, WithoutTilesBmpTheDefaultPaletteAndAnEmptySheet) {
+// As on Windows: the palette of a block that nothing filled, all black but for entry 255.
+TEST_F(SdlDisplay, WithoutTilesBmpThePaletteOfZeroBytesAndAnEmptySheet) {
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    // Three bits of red, three of green, two of blue.
-    const SDL_Color black = DisplayPalette->colors[0];
-    const SDL_Color white = DisplayPalette->colors[255];
-    const SDL_Color clear = DisplayPalette->colors[170]; // 101 010 10
-    EXPECT_EQ((black.r | black.g | black.b), 0);
-    EXPECT_EQ((white.r & white.g & white.b), 255);
-    EXPECT_EQ(clear.r, 5 * 255 / 7);
-    EXPECT_EQ(clear.g, 2 * 255 / 7);
-    EXPECT_EQ(clear.b, 2 * 255 / 3);
+    for (int i = 0; i < 255; ++i) {
+        EXPECT_TRUE(SameColour(DisplayPalette->colors[i], BitmapColour{0, 0, 0})) << i;
+    }
+    EXPECT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
+    EXPECT_EQ(OverlayInkIndex, 0);
+    EXPECT_EQ(OverlayPaperIndex, 255);
     EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
     ClearAll();
     CopyTile(DrawRect{0, 0, 55, 55}, DrawRect{0, 0, 55, 55});
@@ -358,7 +387,8 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     for (int i = 0; i < 256; ++i) {
         table[i] = TestColour(i);
     }
-    // Exact black and white elsewhere; near-misses at 0 and 255.
+    // Near-misses at 0 and 255, which show black and white all the same; exact black and white
+    // elsewhere too: the first entry of the colour is taken.
     table[0] = {3, 3, 3};
     table[255] = {250, 250, 250};
     table[7] = {0, 0, 0};
@@ -376,8 +406,8 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
         for (int x = 0; x < boxWidth; ++x) {
             const std::uint8_t p = Pixel(BackBufferSurface, x, y);
-            ASSERT_TRUE(p == 7 || p == 200) << x << "," << y << " is " << int{p};
-            ink += p == 7 ? 1 : 0;
+            ASSERT_TRUE(p == 0 || p == 200) << x << "," << y << " is " << int{p};
+            ink += p == 0 ? 1 : 0;
         }
     }
     EXPECT_GT(ink, 11 * 10);
@@ -385,7 +415,7 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
         int rowInk = 0;
         for (int x = 0; x < OVERLAY_CELL_WIDTH; ++x) {
-            rowInk += Pixel(BackBufferSurface, x, y) == 7 ? 1 : 0;
+            rowInk += Pixel(BackBufferSurface, x, y) == 0 ? 1 : 0;
         }
         EXPECT_TRUE(rowInk == 0 || rowInk >= 5) << y;
     }

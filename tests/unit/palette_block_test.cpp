@@ -77,8 +77,8 @@ TEST_F(PaletteBlockTest, ReadFillsWhatTheFileReaches) {
     EXPECT_EQ(block[59], full[59]);
     EXPECT_EQ(std::count(block + 60, block + PALETTE_BLOCK_SIZE, 0), PALETTE_BLOCK_SIZE - 60);
 
-    Bytes longer(full.begin(), full.end());
-    longer.resize(5000, 0xEE);
+    Bytes longer(5000, 0xEE);
+    std::copy(full.begin(), full.end(), longer.begin());
     WriteFile("tiles.bmp", longer);
     EXPECT_TRUE(ReadPaletteBlock("tiles.bmp", block));
     EXPECT_TRUE(std::equal(full.begin(), full.end(), block));
