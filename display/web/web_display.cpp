@@ -1,0 +1,76 @@
+#include "display/web/web_display.h"
+
+#include "display/bitmap_header.h"
+#include "display/default_palette.h"
+#include "display/palette_match.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+std::uint8_t BackBufferPixels[W * H];
+std::uint8_t TileSheetPixels[TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT];
+PaletteEntry DisplayPalette[PALETTE_ENTRIES];
+std::uint32_t PresentPixels[W * H];
+std::uint8_t OverlayInkIndex = 0;
+std::uint8_t OverlayPaperIndex = 0;
+
+namespace {
+
+// The sizes of either kind of information header lie within the file's first bytes up to here;
+// a file that ends sooner holds no picture.
+constexpr std::size_t SIZES_END = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
+
+constexpr std::int64_t MAX_PICTURE_PIXELS =
+    std::int64_t{4} * TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
+
+// One band of picture rows at a time, turned to the 0x00RRGGBB pixels colour matching takes.
+constexpr int BAND_ROWS = 64;
+std::uint32_t BandColours[TILE_SHEET_WIDTH * BAND_ROWS];
+
+} // namespace
+
+void InitDisplay() {
+    unsigned char block[PALETTE_BLOCK_SIZE];
+    if (ReadPaletteBlock(TILE_SHEET_FILE, block)) {
+        BuildPaletteEntries(block, DisplayPalette);
+    } else {
+        BuildDefaultPaletteEntries(DisplayPalette);
+    }
+    OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
+    OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);
+    std::memset(TileSheetPixels, TRANSPARENT_INDEX, sizeof TileSheetPixels);
+}
+
+bool TilePictureClaimLoadable() {
+    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    std::fclose(file);
+    const BitmapHeader header = ReadBitmapHeader(bytes);
+    // The height's sign only gives the row order.
+    const std::int64_t claimed =
+        std::llabs(std::int64_t{header.width}) * std::llabs(std::int64_t{header.height});
+    return got >= SIZES_END && claimed <= MAX_PICTURE_PIXELS;
+}
+
+void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
+    const int used = std::min(width, TILE_SHEET_WIDTH);
+    for (int done = 0; done < rows && top + done < TILE_SHEET_HEIGHT; done += BAND_ROWS) {
+        const int band = std::min({BAND_ROWS, rows - done, TILE_SHEET_HEIGHT - top - done});
+        for (int y = 0; y < band; ++y) {
+            const std::uint8_t *in = rgba + (static_cast<long>(done + y) * width * 4);
+            std::uint32_t *out = BandColours + static_cast<long>(y) * used;
+            for (int x = 0; x < used; ++x, in += 4) {
+                out[x] = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
+            }
+        }
+        MapColourRows(BandColours, used * 4, DisplayPalette,
+                      TileSheetPixels + static_cast<long>(top + done) * TILE_SHEET_WIDTH,
+                      TILE_SHEET_WIDTH, used, band);
+    }
+}
