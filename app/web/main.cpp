@@ -79,8 +79,8 @@ PAGE_EXPORT("start") int PageStart() {
     return 1;
 }
 
-PAGE_EXPORT("pictureClaimLoadable") int PagePictureClaimLoadable() {
-    return TilePictureClaimLoadable() ? 1 : 0;
+PAGE_EXPORT("pictureLoadable") int PagePictureLoadable() {
+    return TilePictureLoadable() ? 1 : 0;
 }
 
 // rows rows of width pixels, in PictureBand, go to the sheet from row top.

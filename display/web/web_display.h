@@ -25,9 +25,11 @@ extern std::uint8_t OverlayPaperIndex;
 // transparent index until a picture is mapped onto it.
 void InitDisplay();
 
-// Whether tiles.bmp holds the picture's sizes and claims no more pixels than the native loader
-// takes (four sheets' worth); the page decodes the picture only then, as the native build does.
-bool TilePictureClaimLoadable();
+// Whether tiles.bmp passes the native loader's own checks beyond the format: it holds the
+// picture's sizes, claims no more pixels than four sheets, and no pixel names a colour past its
+// colour table. The page hands the picture to the browser's decoder only then, so that both
+// builds show a sheet for the same files.
+bool TilePictureLoadable();
 
 // Rows of the picture the browser decoded, as red, green, blue, alpha bytes of width pixels
 // each, mapped by colour onto the palette into the sheet from row top. Whatever lies right of

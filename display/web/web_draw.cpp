@@ -51,8 +51,8 @@ void PresentBackBuffer() {
     std::uint32_t colours[PALETTE_ENTRIES];
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         const PaletteEntry &e = DisplayPalette[i];
-        colours[i] = 0xFF000000U | (std::uint32_t{e.blue} << 16) |
-                     (std::uint32_t{e.green} << 8) | e.red;
+        colours[i] =
+            0xFF000000U | (std::uint32_t{e.blue} << 16) | (std::uint32_t{e.green} << 8) | e.red;
     }
     ExpandIndexedRows(BackBufferPixels, W, colours, PresentPixels, W * 4, W, H);
     PageShowFrame();

@@ -111,7 +111,7 @@ async function startViewer() {
     showMessage(cString(exports.memory, exports.terrainMissingText()));
     return;
   }
-  if (files.has("tiles.bmp") && exports.pictureClaimLoadable() !== 0) {
+  if (files.has("tiles.bmp") && exports.pictureLoadable() !== 0) {
     const picture = await decodePicture(files.get("tiles.bmp"));
     if (start !== starts) return;
     if (picture !== null) mapPicture(exports, exports.memory, picture);
