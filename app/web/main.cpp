@@ -1,0 +1,110 @@
+// The web page's entry points: start-up, one pass of the main loop, and the buffers the page
+// fills and reads. The page owns the timer; the pass keeps the native loop's shape.
+
+#include "display/display_mode.h"
+#include "display/web/web_display.h"
+#include "mapdata/terrain.h"
+#include "view/commands.h"
+#include "view/render_frame.h"
+#include "view/view_state.h"
+
+#include <cstdint>
+
+#define PAGE_EXPORT(name) extern "C" __attribute__((export_name(name)))
+
+namespace {
+
+// The page's message for a missing or unreadable terrain.db, in its own words.
+constexpr const char *TERRAIN_MISSING_PAGE_TEXT =
+    "Cannot open terrain.db. Choose the folder that holds terrain.db, the six segment files and "
+    "tiles.bmp.";
+
+// What the page hands over with a pass: nothing, a typed character, a left click.
+enum PageEvent { NO_EVENT = 0, CHARACTER_EVENT = 1, CLICK_EVENT = 2 };
+
+// The rows of decoded picture the page hands over at a time: one sheet's width of RGBA pixels.
+constexpr int PICTURE_BAND_ROWS = 64;
+std::uint8_t PictureBand[TILE_SHEET_WIDTH * PICTURE_BAND_ROWS * 4];
+
+// The view the frame on the canvas shows. The frame depends on nothing else that can change:
+// the table and the sheet are read once, and the grid changes only with a segment step, which
+// always changes the segment index (each pass takes one event at most).
+ViewStateFields ShownView{};
+bool FrameShown = false;
+
+bool ViewChangedSinceShown() {
+    return !FrameShown || ShownView.scrollX != ViewState.scrollX ||
+           ShownView.scrollY != ViewState.scrollY ||
+           ShownView.segmentIndex != ViewState.segmentIndex ||
+           ShownView.pickColumn != ViewState.pickColumn || ShownView.pickRow != ViewState.pickRow;
+}
+
+int ClampInto(int value, int size) {
+    return value < 0 ? 0 : value >= size ? size - 1 : value;
+}
+
+} // namespace
+
+PAGE_EXPORT("width") int PageWidth() {
+    return W;
+}
+
+PAGE_EXPORT("height") int PageHeight() {
+    return H;
+}
+
+PAGE_EXPORT("terrainMissingText") const char *PageTerrainMissingText() {
+    return TERRAIN_MISSING_PAGE_TEXT;
+}
+
+PAGE_EXPORT("presentPixels") std::uint32_t *PagePresentPixels() {
+    return PresentPixels;
+}
+
+PAGE_EXPORT("pictureBand") std::uint8_t *PagePictureBand() {
+    return PictureBand;
+}
+
+PAGE_EXPORT("pictureBandRows") int PagePictureBandRows() {
+    return PICTURE_BAND_ROWS;
+}
+
+// Loads the table and the first segment, then takes the display. 0 when terrain.db cannot be
+// opened: nothing is shown then but the page's message.
+PAGE_EXPORT("start") int PageStart() {
+    if (!LoadTerrainTable()) {
+        return 0;
+    }
+    InitDisplay();
+    return 1;
+}
+
+PAGE_EXPORT("pictureLoadable") int PagePictureLoadable() {
+    return TilePictureLoadable() ? 1 : 0;
+}
+
+// rows rows of width pixels, in PictureBand, go to the sheet from row top.
+PAGE_EXPORT("mapPictureBand") void PageMapPictureBand(int width, int top, int rows) {
+    if (width > 0 && width <= TILE_SHEET_WIDTH && rows > 0 && rows <= PICTURE_BAND_ROWS) {
+        MapPictureRows(PictureBand, width, top, rows);
+    }
+}
+
+// One pass of the main loop: at most one event, then the frame, unless it would equal the one
+// on the canvas. Answers whether a frame was presented.
+PAGE_EXPORT("pass") int PagePass(int event, int first, int second) {
+    if (event == CHARACTER_EVENT) {
+        OnCharacter(static_cast<std::uint32_t>(first));
+    } else if (event == CLICK_EVENT) {
+        const auto x = static_cast<std::uint32_t>(ClampInto(first, W));
+        const auto y = static_cast<std::uint32_t>(ClampInto(second, H));
+        OnLeftButtonDown(x | (y << 16));
+    }
+    if (!ViewChangedSinceShown()) {
+        return 0;
+    }
+    RenderFrame();
+    ShownView = ViewState;
+    FrameShown = true;
+    return 1;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The web display: an 8-bit indexed back buffer of the build's W x H and a 1300 x 3900 tile
+// sheet in the module's memory, sharing one palette. Presenting expands the back buffer through
+// the palette into RGBA pixels, which the page puts on its canvas.
+
+#include "display/display_mode.h"
+#include "display/draw.h"
+#include "display/palette_block.h"
+
+#include <cstdint>
+
+extern std::uint8_t BackBufferPixels[W * H];
+extern std::uint8_t TileSheetPixels[TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT];
+extern PaletteEntry DisplayPalette[PALETTE_ENTRIES];
+
+// The presented frame: four bytes per pixel, red, green, blue, alpha, as a canvas takes them.
+extern std::uint32_t PresentPixels[W * H];
+
+// Overlay colours: the palette entries nearest to black and to white.
+extern std::uint8_t OverlayInkIndex;
+extern std::uint8_t OverlayPaperIndex;
+
+// Makes the palette from the header of tiles.bmp by the portable rule, or the default palette
+// when the file cannot be opened, chooses the overlay colours, and fills the sheet with the
+// transparent index until a picture is mapped onto it.
+void InitDisplay();
+
+// Whether tiles.bmp passes the native loader's own checks beyond the format: it holds the
+// picture's sizes, claims no more pixels than four sheets, and no pixel names a colour past its
+// colour table. The page hands the picture to the browser's decoder only then, so that both
+// builds show a sheet for the same files.
+bool TilePictureLoadable();
+
+// Rows of the picture the browser decoded, as red, green, blue, alpha bytes of width pixels
+// each, mapped by colour onto the palette into the sheet from row top. Whatever lies right of
+// or below the sheet is not used.
+void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows);

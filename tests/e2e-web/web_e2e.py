@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""End to end: the web page in headless Chromium, served on localhost.
+
+--tour MODE: the demo world in that mode. Every step waits for the frame tileview-export
+composes for the same input, read from the canvas pixel for pixel, overlay included: the first
+frame, scrolls each way and back, both segment steps, capitals (each followed by a key that does
+something, so that a capital taken for its small letter shows), then two clicks.
+
+--bad-input: tileview-640's page in each folder of harness/bad_inputs.py: no exception and no
+error in the console; a missing terrain.db shows the page's message and no canvas; elsewhere
+the first frame, and the frame after a burst of keys and a click, equal the export's where the
+export takes the folder; where it does not (the native viewer loads no sheet, or the shown
+segment cannot be opened), no tile shows, before the input and after it.
+
+DRAVIK_WEB_SLOW_MS delays every pass of the page's loop by that much (the proof that the test
+waits for states, not for time).
+"""
+
+import argparse
+import os
+import shutil
+import sys
+
+from harness import bad_inputs
+from harness.browser import Browser
+from harness.core import Failure, Processes, check, main, wait_until
+from harness.world import PITCH, Exporter, require_world
+
+MODES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
+TOUR = ["a", "d", "w", "s", "aaww", "ddss", "Ae", "e", "Dq", "Wq", "SEe", "Qd"]
+CLICKS = [(5 * PITCH + 20, 3 * PITCH + 10), (2, 300)]
+BURST = "adwseqADWSEQ xz19" * 4 + "ddss"
+BAD_CLICK = (3 * PITCH + 7, 2 * PITCH + 30)
+MISSING_TEXT = "Cannot open terrain.db."
+
+SLOW_PASSES = """(() => {
+    const setTimeoutAsGiven = window.setTimeout.bind(window);
+    window.setTimeout = (f, ms, ...rest) => setTimeoutAsGiven(f, ms + %d, ...rest);
+})();"""
+
+
+def serve_root(out, site, folders):
+    """A folder to serve: the page's files, and each of folders by its name."""
+    root = os.path.join(out, "root")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(root)
+    for name in os.listdir(site):
+        if name != "world":
+            os.symlink(os.path.abspath(os.path.join(site, name)), os.path.join(root, name))
+    for name, path in folders.items():
+        os.symlink(os.path.abspath(path), os.path.join(root, name))
+    return root
+
+
+def open_page(browser, page, mode, data):
+    page.problems.clear()
+    page.open(f"{browser.base}index.html?mode={mode}&data={data}/")
+
+    def started():
+        status = page.status()
+        if status is None:
+            return None
+        if status["state"] == "message" or (status["state"] == "running" and status["frames"]):
+            return status
+        return None
+
+    return wait_until(f"the page to start on {data}", started)
+
+
+def check_no_problems(page, what):
+    check(not page.problems, f"{what}: the page reported {page.problems[:3]}")
+
+
+def tour(args, browser, page):
+    require_world(args.world)
+    size = MODES[args.tour]
+    expected = Exporter(args.export, args.world, args.tour, size, args.out)
+    status = open_page(browser, page, args.tour, "world")
+    check(status["state"] == "running", f"the demo world did not start: {status}")
+    page.wait_frame(expected.frame(), "the first frame", os.path.join(args.out, "first.png"))
+    typed = ""
+    for step, keys in enumerate(TOUR):
+        page.type(keys)
+        typed += keys
+        page.wait_frame(expected.frame(typed), f"the frame after {typed!r}",
+                        os.path.join(args.out, f"step-{step:02d}.png"))
+    for number, click in enumerate(CLICKS):
+        page.click(*click)
+        page.wait_frame(expected.frame(typed, click), f"the frame after {typed!r} and {click}",
+                        os.path.join(args.out, f"click-{number}.png"))
+    check_no_problems(page, "the tour")
+    print(f"tileview-{args.tour}: {len(TOUR)} key steps and {len(CLICKS)} clicks, every frame "
+          "the export's")
+
+
+def message_shown(page):
+    return page.evaluate("""(() => {
+        const m = document.getElementById('message');
+        return [m.hidden, m.textContent, document.getElementById('screen').hidden];
+    })()""")
+
+
+def check_uniform(page, what, keep):
+    frame = page.canvas()
+    if not frame.uniform_outside():
+        frame.save(keep)
+        raise Failure(f"{what}: tiles shown where the native viewer shows none")
+
+
+def bad_case(args, browser, page, case):
+    out = args.out
+    folder = os.path.join(out, "cases", case)
+    status = open_page(browser, page, "640", f"cases/{case}")
+    if not os.path.exists(os.path.join(folder, "terrain.db")):
+        hidden, text, canvas_hidden = message_shown(page)
+        check(status["state"] == "message" and not hidden and text.startswith(MISSING_TEXT)
+              and canvas_hidden, f"{case}: no message for the missing terrain.db: {status}")
+        check_no_problems(page, case)
+        return "the message"
+    check(status["state"] == "running", f"{case}: the page did not start: {status}")
+    expected = Exporter(args.export, folder, "640", MODES["640"],
+                        os.path.join(out, "expected", case))
+    first = expected.frame()
+    if first is not None:
+        page.wait_frame(first, f"{case}: the first frame", os.path.join(out, f"{case}.png"))
+    else:
+        # The native viewer shows no tile here: its sheet could not be loaded, or the shown
+        # segment could not be opened and the grid is cleared.
+        check_uniform(page, f"{case}: the first frame", os.path.join(out, f"{case}.png"))
+    frames = page.status()["frames"]
+    page.type(BURST)
+    page.click(*BAD_CLICK)
+    after = expected.frame(BURST, BAD_CLICK)
+    if after is not None:
+        page.wait_frame(after, f"{case}: the frame after the keys and the click",
+                        os.path.join(out, f"{case}-after.png"))
+    else:
+        wait_until(f"{case}: a frame after the keys and the click",
+                   lambda: True if page.status()["frames"] > frames else None)
+        check_uniform(page, f"{case}: the frame after the keys and the click",
+                      os.path.join(out, f"{case}-after.png"))
+    check_no_problems(page, case)
+    return "the export's frames" if first is not None else "no tile, as natively"
+
+
+def bad_input(args, browser, page):
+    cases_dir = os.path.join(args.out, "cases")
+    shutil.rmtree(cases_dir, ignore_errors=True)
+    failures = {}
+    for case, (what, changes) in sorted(bad_inputs.all_cases(args.world).items()):
+        bad_inputs.write_case(args.world, os.path.join(cases_dir, case), changes)
+    for case in sorted(os.listdir(cases_dir)):
+        try:
+            print(f"{case}: {bad_case(args, browser, page, case)}", flush=True)
+        except Failure as failure:
+            failures[case] = str(failure)
+            print(f"{case}: FAILED {failure}", flush=True)
+    check(not failures, f"{len(failures)} folders failed: {', '.join(sorted(failures))}")
+
+
+def run():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--site", required=True)
+    parser.add_argument("--world", required=True)
+    parser.add_argument("--export", required=True)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--tour", choices=MODES)
+    parser.add_argument("--bad-input", action="store_true")
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    cases = os.path.join(args.out, "cases")
+    root = serve_root(args.out, args.site, {"world": args.world, "cases": cases})
+    processes = Processes()
+    browser = None
+    try:
+        browser = Browser(processes, root)
+        page = browser.page()
+        slow = int(os.environ.get("DRAVIK_WEB_SLOW_MS", "0"))
+        if slow:
+            page.run_before_scripts(SLOW_PASSES % slow)
+            print(f"every pass of the page's loop is {slow} ms slower")
+        if args.tour:
+            tour(args, browser, page)
+        if args.bad_input:
+            bad_input(args, browser, page)
+    finally:
+        processes.stop_all()
+        if browser is not None:
+            browser.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main(run))
