@@ -6,7 +6,7 @@
 #include "mapdata/terrain.h"
 #include "view/commands.h"
 #include "view/render_frame.h"
-#include "view/view_state.h"
+#include "view/shown_frame.h"
 
 #include <cstdint>
 
@@ -25,19 +25,6 @@ enum PageEvent { NO_EVENT = 0, CHARACTER_EVENT = 1, CLICK_EVENT = 2 };
 // The rows of decoded picture the page hands over at a time: one sheet's width of RGBA pixels.
 constexpr int PICTURE_BAND_ROWS = 64;
 std::uint8_t PictureBand[TILE_SHEET_WIDTH * PICTURE_BAND_ROWS * 4];
-
-// The view the frame on the canvas shows. The frame depends on nothing else that can change:
-// the table and the sheet are read once, and the grid changes only with a segment step, which
-// always changes the segment index (each pass takes one event at most).
-ViewStateFields ShownView{};
-bool FrameShown = false;
-
-bool ViewChangedSinceShown() {
-    return !FrameShown || ShownView.scrollX != ViewState.scrollX ||
-           ShownView.scrollY != ViewState.scrollY ||
-           ShownView.segmentIndex != ViewState.segmentIndex ||
-           ShownView.pickColumn != ViewState.pickColumn || ShownView.pickRow != ViewState.pickRow;
-}
 
 int ClampInto(int value, int size) {
     return value < 0 ? 0 : value >= size ? size - 1 : value;
@@ -100,11 +87,10 @@ PAGE_EXPORT("pass") int PagePass(int event, int first, int second) {
         const auto y = static_cast<std::uint32_t>(ClampInto(second, H));
         OnLeftButtonDown(x | (y << 16));
     }
-    if (!ViewChangedSinceShown()) {
+    if (ShownFrameIsCurrent()) {
         return 0;
     }
     RenderFrame();
-    ShownView = ViewState;
-    FrameShown = true;
+    NoteFrameShown();
     return 1;
 }

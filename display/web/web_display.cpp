@@ -1,7 +1,6 @@
 #include "display/web/web_display.h"
 
 #include "display/bitmap_header.h"
-#include "display/default_palette.h"
 #include "display/palette_match.h"
 
 #include <algorithm>
@@ -58,12 +57,10 @@ bool PixelPastColourTable(std::FILE *file, const BitmapHeader &header) {
 } // namespace
 
 void InitDisplay() {
+    // Without a file the block stays zero, and the palette is what that block makes.
     unsigned char block[PALETTE_BLOCK_SIZE];
-    if (ReadPaletteBlock(TILE_SHEET_FILE, block)) {
-        BuildPaletteEntries(block, DisplayPalette);
-    } else {
-        BuildDefaultPaletteEntries(DisplayPalette);
-    }
+    (void)ReadPaletteBlock(TILE_SHEET_FILE, block);
+    BuildShownPalette(block, DisplayPalette);
     OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
     OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);
     std::memset(TileSheetPixels, TRANSPARENT_INDEX, sizeof TileSheetPixels);
