@@ -40,3 +40,13 @@ inline bool RectInsideSurface(const DrawRect &rect, int width, int height) {
     return rect.left >= 0 && rect.top >= 0 && rect.left < rect.right && rect.top < rect.bottom &&
            rect.right <= width && rect.bottom <= height;
 }
+
+// Whether a copy from the sheet to a back buffer of width by height is taken: both rectangles
+// lie wholly inside their surfaces and are of one size, so that nothing is cut or stretched.
+inline bool TileCopyTakenWhole(const DrawRect &source, const DrawRect &destination, int width,
+                               int height) {
+    return RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) &&
+           RectInsideSurface(destination, width, height) &&
+           source.right - source.left == destination.right - destination.left &&
+           source.bottom - source.top == destination.bottom - destination.top;
+}

@@ -14,10 +14,7 @@ void ClearBackBuffer(const DrawRect &area, std::uint32_t fillValue) {
 
 void CopyTile(const DrawRect &source, const DrawRect &destination) {
     // SDL would clip a copy that leaves a surface; ours is refused whole instead.
-    if (!RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) ||
-        !RectInsideSurface(destination, W, H) ||
-        source.right - source.left != destination.right - destination.left ||
-        source.bottom - source.top != destination.bottom - destination.top) {
+    if (!TileCopyTakenWhole(source, destination, W, H)) {
         return;
     }
     const SDL_Surface *sheet = TileSheetSurface;

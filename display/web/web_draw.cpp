@@ -23,11 +23,7 @@ void ClearBackBuffer(const DrawRect &area, std::uint32_t fillValue) {
 }
 
 void CopyTile(const DrawRect &source, const DrawRect &destination) {
-    // A copy that leaves either surface is refused whole, never cut.
-    if (!RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT) ||
-        !RectInsideSurface(destination, W, H) ||
-        source.right - source.left != destination.right - destination.left ||
-        source.bottom - source.top != destination.bottom - destination.top) {
+    if (!TileCopyTakenWhole(source, destination, W, H)) {
         return;
     }
     KeyedCopyRows(TileSheetPixels + static_cast<long>(source.top) * TILE_SHEET_WIDTH + source.left,
