@@ -204,9 +204,12 @@ void RunMainLoop() {
 // for writing), and on X11 SDL backs even a software window with OpenGL unless told not to; so
 // presentation is SDL's software renderer on the window's own X surface. With no session bus,
 // SDL's D-Bus client would launch one (dbus-launch, which writes its address under ~/.dbus);
-// an address no transport accepts makes it go without.
+// an address no transport accepts makes it go without. A user who asks for a GPU renderer by
+// name (SDL_RENDER_DRIVER=opengl, where a graphics card scales the picture for nothing) still
+// gets no shader cache written by Mesa.
 void KeepLibrariesFromWriting() {
     SDL_setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+    SDL_setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }

@@ -23,12 +23,13 @@ void RequireSheetShape() {
             "both surfaces share the display palette");
 }
 
-// The palette is the header rule applied to the first 1,078 bytes, zero past the file's end.
+// The palette is the header rule applied to the first 1,078 bytes, zero past the file's end,
+// with entries 0 and 255 shown black and white.
 void RequirePaletteFromHeader(const std::uint8_t *data, std::size_t size) {
     unsigned char block[PALETTE_BLOCK_SIZE] = {};
     std::memcpy(block, data, std::min<std::size_t>(size, PALETTE_BLOCK_SIZE));
     PaletteEntry entries[PALETTE_ENTRIES];
-    BuildPaletteEntries(block, entries);
+    BuildShownPalette(block, entries);
     Require(DisplayPalette->ncolors == PALETTE_ENTRIES, "the palette has 256 entries");
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         const SDL_Color c = DisplayPalette->colors[i];
