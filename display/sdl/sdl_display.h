@@ -10,7 +10,7 @@
 
 // The process-wide display slots; empty before InitDisplay and after ReleaseDisplay.
 extern SDL_Renderer *DisplayRenderer;  // not owned: the shell makes and destroys it
-extern SDL_Texture *PresentTexture;    // the back buffer's colours, W x H, ARGB
+extern SDL_Texture *PresentTexture;    // the back buffer's colours, W x H, 32-bit RGB
 extern SDL_Surface *BackBufferSurface; // INDEX8, W x H, target of all drawing
 extern SDL_Surface *TileSheetSurface;  // INDEX8, 1300 x 3900
 extern SDL_Palette *DisplayPalette;    // shared by both surfaces

@@ -20,7 +20,7 @@ import subprocess
 import sys
 import threading
 
-from harness.core import check, main, wait_exit, wait_until
+from harness.core import Failure, check, main, wait_exit, wait_until
 from harness.world import PITCH, Exporter, require_world
 from harness.xserver import XServer
 
@@ -95,8 +95,21 @@ def on_screen(server, frame, place, what):
 def window(args, expected):
     with XServer(*DESKTOP, args.out) as server:
         server.start_window_manager()
-        viewer = server.start_program([args.program], args.world)
-        full = server.wait_window("Dravik", viewer, min_width=DESKTOP[0])
+        viewer = server.start_program([args.program], args.world,
+                                      log=os.path.join(args.out, "window-viewer.log"))
+        server.wait_window("Dravik", viewer)
+
+        def filled():
+            shown = server.windows("Dravik")
+            return next((w for w in shown if w.width == DESKTOP[0]), None)
+        try:
+            full = wait_until("the window to fill the desktop", filled, timeout=60)
+        except Failure:
+            for shown in server.windows("Dravik"):
+                print(shown, subprocess.run(["xprop", "-id", shown.id], env=server.env,
+                                            capture_output=True, text=True).stdout)
+            server.save(server.screenshot(), "not-full-screen")
+            raise
         # Twice the mode fits the desktop whole: 1280 x 960, centred.
         corner = ((DESKTOP[0] - 2 * WIDTH) // 2, (DESKTOP[1] - 2 * HEIGHT) // 2)
         on_screen(server, expected.frame("").scaled(2), corner, "full screen at twice the size")
