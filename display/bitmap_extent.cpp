@@ -1,6 +1,7 @@
 #include "display/bitmap_extent.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -52,4 +53,12 @@ bool BitmapFileOnDiskComplete(const char *path) {
     const long size = measured ? std::ftell(file) : -1;
     std::fclose(file);
     return size >= 0 && BitmapFileComplete(header, static_cast<std::uint64_t>(size));
+}
+
+bool PictureSizeAcceptable(const unsigned char header[BITMAP_HEADERS_SIZE], std::size_t got) {
+    constexpr std::size_t SIZES_END = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
+    const BitmapHeader read = ReadBitmapHeader(header);
+    const std::int64_t claimed =
+        std::llabs(std::int64_t{read.width}) * std::llabs(std::int64_t{read.height});
+    return got >= SIZES_END && claimed <= MAX_PICTURE_PIXELS;
 }

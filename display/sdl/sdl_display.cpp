@@ -1,5 +1,6 @@
 #include "display/sdl/sdl_display.h"
 
+#include "display/bitmap_extent.h"
 #include "display/bitmap_header.h"
 #include "display/display_mode.h"
 #include "display/draw.h"
@@ -8,7 +9,6 @@
 #include "display/sdl/picture_sheet.h"
 
 #include <cstddef>
-#include <cstdlib>
 
 SDL_Renderer *DisplayRenderer = nullptr;
 bool WindowNeedsClear = true;
@@ -37,15 +37,6 @@ SDL_Surface *MakeIndexedSurface(int width, int height) {
         SDL_SetSurfacePalette(surface, DisplayPalette);
     }
     return surface;
-}
-
-// The width and height of either kind of information header lie within the file's first bytes
-// up to here; a file that ends sooner holds no picture.
-constexpr std::size_t SIZES_END = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
-
-// The pixel count the information header claims; the height's sign only gives the row order.
-std::int64_t ClaimedPixelCount(const BitmapHeader &header) {
-    return std::llabs(std::int64_t{header.width}) * std::llabs(std::int64_t{header.height});
 }
 
 void ChooseOverlayColours() {
@@ -81,8 +72,7 @@ SDL_Surface *LoadTilePicture(const char *path) {
         return nullptr;
     }
     unsigned char header[BITMAP_HEADERS_SIZE] = {};
-    if (SDL_RWread(file, header, 1, sizeof header) < SIZES_END ||
-        ClaimedPixelCount(ReadBitmapHeader(header)) > MAX_PICTURE_PIXELS ||
+    if (!PictureSizeAcceptable(header, SDL_RWread(file, header, 1, sizeof header)) ||
         SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
         SDL_RWclose(file);
         return nullptr;

@@ -45,12 +45,6 @@ void ReleaseDisplay();
 // bytes, as the Windows build makes it: black but for entry 255.
 SDL_Palette *LoadTilePalette(const char *path);
 
-// Pictures of more pixels than four sheets are not loaded. Only the sheet's top-left 1300 x 3900
-// can ever show, and SDL's loader allocates and clears the whole picture its header claims, even
-// when the file holds a few bytes: 60000 x 60000 would cost gigabytes and most of a minute.
-inline constexpr std::int64_t MAX_PICTURE_PIXELS =
-    std::int64_t{4} * TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
-
 // The picture in the bitmap file at path, or nullptr when SDL cannot read it or its header
 // claims more than MAX_PICTURE_PIXELS.
 SDL_Surface *LoadTilePicture(const char *path);

@@ -1,11 +1,11 @@
 #include "display/web/web_display.h"
 
+#include "display/bitmap_extent.h"
 #include "display/bitmap_header.h"
 #include "display/palette_match.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 std::uint8_t BackBufferPixels[W * H];
@@ -16,12 +16,6 @@ std::uint8_t OverlayInkIndex = 0;
 std::uint8_t OverlayPaperIndex = 0;
 
 namespace {
-
-// The sizes of either kind of information header lie within the file's first bytes up to here;
-// a file that ends sooner holds no picture.
-constexpr std::size_t SIZES_END = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
-
-constexpr std::int64_t MAX_PICTURE_PIXELS = std::int64_t{4} * TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
 
 // One band of picture rows at a time, turned to the 0x00RRGGBB pixels colour matching takes.
 constexpr int BAND_ROWS = 64;
@@ -74,10 +68,7 @@ bool TilePictureLoadable() {
     unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
     const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     const BitmapHeader header = ReadBitmapHeader(bytes);
-    // The height's sign only gives the row order.
-    const std::int64_t claimed =
-        std::llabs(std::int64_t{header.width}) * std::llabs(std::int64_t{header.height});
-    const bool loadable = got >= SIZES_END && claimed <= MAX_PICTURE_PIXELS && header.width > 0 &&
+    const bool loadable = PictureSizeAcceptable(bytes, got) && header.width > 0 &&
                           !PixelPastColourTable(file, header);
     std::fclose(file);
     return loadable;
