@@ -14,7 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One .exe a user can copy alone: the C++ and threading run-times are linked in, so only system
-# DLLs are imported.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# DLLs are imported. The header carries no link time, so the same sources give the same bytes;
+# a release build carries no symbols or debugging sections (the run-times' would be most of it).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
