@@ -38,6 +38,7 @@ foreach(tool IN LISTS DRAVIK_TOOLS)
   string(SUBSTRING "${CMAKE_MATCH_2}" 1 -1 rest)
   string(TOLOWER "${first}" first)
   execute_process(COMMAND "${HELP2MAN}" --no-info --section=1 "--name=${first}${rest}"
+                          "--source=Dravik ${DRAVIK_VERSION}"
                           "--output=${man}/${name}.1" "${tool}"
                   RESULT_VARIABLE failed)
   if(failed)
