@@ -1,6 +1,9 @@
 #include "tools/option_values.h"
 
+#include "dravik_version.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -72,4 +75,30 @@ bool ParseRgbHex(const std::string &text, std::uint32_t &rgb) {
     }
     rgb = value;
     return true;
+}
+
+bool TakeAboutOption(const OptionArgument &option, AboutRequest &request) {
+    if (option.hasInlineValue) {
+        return false;
+    }
+    AboutRequest asked = AboutRequest::None;
+    if (option.name == "--help" || option.name == "-h") {
+        asked = AboutRequest::Help;
+    } else if (option.name == "--version") {
+        asked = AboutRequest::Version;
+    } else {
+        return false;
+    }
+    if (request == AboutRequest::None) {
+        request = asked;
+    }
+    return true;
+}
+
+void PrintAbout(AboutRequest request, const char *name, const char *usage) {
+    if (request == AboutRequest::Help) {
+        std::fputs(usage, stdout);
+    } else if (request == AboutRequest::Version) {
+        std::printf("%s %s\n", name, DRAVIK_VERSION);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The pieces of a command line that the tools share: options spelt "--name value" or
-// "--name=value", whole numbers, "X,Y" pairs and RRGGBB colours.
+// "--name=value", whole numbers, "X,Y" pairs and RRGGBB colours, and the answers to --help and
+// --version.
 
 #include <cstdint>
 #include <string>
@@ -27,3 +28,14 @@ bool ParseInt32Pair(const std::string &text, std::int32_t &x, std::int32_t &y);
 
 // "RRGGBB" (or "#RRGGBB"), six hexadecimal digits, as 0xRRGGBB.
 bool ParseRgbHex(const std::string &text, std::uint32_t &rgb);
+
+// --help (or -h) and --version: asked of every tool in the same words and answered the same way,
+// on stdout with exit code 0, since help2man writes the manual pages from these answers.
+enum class AboutRequest { None, Help, Version };
+
+// Whether option asks for the usage or the version (written without a value); request then
+// says which. The first such option given is the one answered.
+bool TakeAboutOption(const OptionArgument &option, AboutRequest &request);
+
+// Prints the usage, or "NAME VERSION", on stdout.
+void PrintAbout(AboutRequest request, const char *name, const char *usage);

@@ -124,10 +124,10 @@ def test_unreadable(tool, scratch):
 def test_arguments(tool, scratch):
     for args in (["--jsn"], [scratch, scratch], ["-x"]):
         result = run([tool, *args])
-        check(result.returncode == 2 and "usage: tileview-check" in result.stderr,
+        check(result.returncode == 2 and "Usage: tileview-check" in result.stderr,
               f"{args}: exit code {result.returncode}, stderr {result.stderr!r}")
     result = run([tool, "--help"])
-    check(result.returncode == 0 and "usage: tileview-check" in result.stdout, "--help")
+    check(result.returncode == 0 and "Usage: tileview-check" in result.stdout, "--help")
 
 
 def main():

@@ -85,7 +85,7 @@ def test_usage(exporter):
                           (["out.png"], "unexpected argument 'out.png'")):
         result = exporter.run(*args)
         check(result.returncode == 2, f"{args}: exit code {result.returncode}")
-        check(f"tileview-export: {message}" in result.stderr and "usage:" in result.stderr,
+        check(f"tileview-export: {message}" in result.stderr and "Usage:" in result.stderr,
               f"{args}: unclear error {result.stderr!r}")
     result = exporter.run("--help")
     check(result.returncode == 0 and "--poster" in result.stdout, "--help")

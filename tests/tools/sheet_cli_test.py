@@ -221,7 +221,7 @@ def test_refusals(tools):
 
     for args in (["-o", out], [many], [many, "-o", out, "--key", "FFFFFF"], ["--x"]):
         result = run([tools.sheet, *args])
-        check(result.returncode == 2 and "usage: tileview-sheet" in result.stderr,
+        check(result.returncode == 2 and "Usage: tileview-sheet" in result.stderr,
               f"{args}: exit code {result.returncode}")
 
 

@@ -3,6 +3,7 @@
 // the command line) cannot be used.
 
 #include "tools/check/check_report.h"
+#include "tools/option_values.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -17,10 +18,24 @@ constexpr int EXIT_CLEAN = 0;
 constexpr int EXIT_PROBLEMS = 1;
 constexpr int EXIT_UNREADABLE = 2;
 
-const char USAGE[] = "usage: tileview-check [--json] [DIR]\n"
-                     "  DIR     the data folder (default: the working directory)\n"
-                     "  --json  one JSON object on stdout instead of the text report\n"
-                     "exit code: 0 nothing wrong, 1 problems found, 2 folder unreadable\n";
+const char USAGE[] =
+    "Usage: tileview-check [--json] [DIR]\n"
+    "Read a data folder as the Dravik viewers do and report what would go wrong.\n"
+    "\n"
+    "The report names each file with its size against the size expected, the\n"
+    "terrain records in use, the references of each segment that no record holds,\n"
+    "and the tile sheet's palette; every problem found is marked with '!'.\n"
+    "\n"
+    "Options:\n"
+    "  DIR            the data folder (default: the working directory)\n"
+    "  --json         one JSON object on stdout instead of the text report\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  nothing wrong\n"
+    "  1  problems found\n"
+    "  2  the folder cannot be read, or the command line is wrong\n";
 
 // Enters folder, as the viewer runs in its data folder. Answers false, having said why.
 bool EnterFolder(const char *folder) {
@@ -50,10 +65,11 @@ int main(int argc, char **argv) {
     bool folderGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        AboutRequest about = AboutRequest::None;
         if (arg == "--json") {
             json = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::fputs(USAGE, stdout);
+        } else if (TakeAboutOption(SplitOptionArgument(argv[i]), about)) {
+            PrintAbout(about, "tileview-check", USAGE);
             return EXIT_CLEAN;
         } else if ((arg.empty() || arg[0] != '-') && !folderGiven) {
             folder = argv[i];

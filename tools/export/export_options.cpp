@@ -6,17 +6,35 @@
 #include <cstdio>
 
 const char EXPORT_USAGE[] =
-    "usage: tileview-export [--mode 1024|1600|1280|640] [--segment 0..5] [--scroll X,Y]\n"
-    "                       [--keys STRING] [--click X,Y] [--data DIR] [-o FILE.png]\n"
-    "       tileview-export --poster [--segment 0..5] [--data DIR] [-o FILE.png]\n"
-    "  --mode     the viewer whose frame is composed (default 1024)\n"
-    "  --segment  the segment shown first (default 0)\n"
-    "  --scroll   the screen position of the grid's cell (0, 0) before the keys (default 0,0)\n"
-    "  --keys     characters typed into the viewer, in order (a d w s scroll, e q step)\n"
-    "  --click    a left click at screen pixel X,Y after the keys (its column and row shown)\n"
-    "  --poster   the whole drawn window of the segment (145 x 86 cells) in one picture\n"
-    "  --data     the data folder (default: the working directory)\n"
-    "  -o         the picture (default frame-MODE.png, or poster-segN.png)\n";
+    "Usage: tileview-export [OPTION]... [-o FILE.png]\n"
+    "  or:  tileview-export --poster [--segment N] [--data DIR] [-o FILE.png]\n"
+    "Compose the frame a Dravik viewer shows, or a whole segment, as a PNG.\n"
+    "\n"
+    "The frame is the one the viewer of the chosen display mode shows after the\n"
+    "keys and the click, composed without a window: no display is needed. The\n"
+    "picture keeps the tile sheet's 256 colours as its palette.\n"
+    "\n"
+    "Options:\n"
+    "  --mode MODE    the viewer whose frame is composed: 1024, 1600, 1280 or 640\n"
+    "                 (default 1024)\n"
+    "  --segment N    the segment shown first, 0 to 5 (default 0)\n"
+    "  --scroll X,Y   the screen position of the grid's cell (0, 0) before the keys\n"
+    "                 (default 0,0)\n"
+    "  --keys KEYS    characters typed into the viewer, in order (a d w s scroll\n"
+    "                 one cell, e q step to the next or previous segment)\n"
+    "  --click X,Y    a left click at screen pixel X,Y after the keys (its column\n"
+    "                 and row shown)\n"
+    "  --poster       the whole drawn window of the segment (145 x 86 cells) in\n"
+    "                 one picture\n"
+    "  --data DIR     the data folder (default: the working directory)\n"
+    "  -o FILE.png    the picture (default frame-MODE.png, or poster-segN.png)\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the picture was written\n"
+    "  1  a data file cannot be read or the picture cannot be written\n"
+    "  2  the command line is wrong\n";
 
 namespace {
 
@@ -91,10 +109,11 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
         const OptionArgument option = SplitOptionArgument(argv[i]);
         const std::string &name = option.name;
         const bool hasInline = option.hasInlineValue;
+        if (TakeAboutOption(option, options.about)) {
+            continue;
+        }
         if (name == "--poster" && !hasInline) {
             options.poster = true;
-        } else if ((name == "-h" || name == "--help") && !hasInline) {
-            options.help = true;
         } else if (name == "--mode" || name == "--segment" || name == "--scroll" ||
                    name == "--keys" || name == "--click" || name == "--data" || name == "-o") {
             std::string value;
@@ -135,8 +154,8 @@ std::optional<int> ReadExportCommandLine(int argc, const char *const *argv,
         std::fprintf(stderr, "tileview-export: %s\n%s", error.c_str(), EXPORT_USAGE);
         return EXPORT_EXIT_USAGE;
     }
-    if (options.help) {
-        std::fputs(EXPORT_USAGE, stdout);
+    if (options.about != AboutRequest::None) {
+        PrintAbout(options.about, "tileview-export", EXPORT_USAGE);
         return EXPORT_EXIT_OK;
     }
     return std::nullopt;

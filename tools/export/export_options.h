@@ -2,6 +2,8 @@
 // The command line of tileview-export, shared by the program that reads it and the composer of
 // each display mode that does the work.
 
+#include "tools/option_values.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +25,7 @@ struct ExportOptions {
     std::uint16_t clickY = 0;
     std::string output;     // empty: frame-MODE.png or poster-segN.png
     std::string data = "."; // the data folder
-    bool help = false;
+    AboutRequest about = AboutRequest::None;
 };
 
 extern const char EXPORT_USAGE[];
@@ -33,7 +35,8 @@ bool ParseExportOptions(int argc, const char *const *argv, ExportOptions &option
                         std::string &error);
 
 // The start every export program shares: reads argv, prints the usage on a wrong command line
-// or on --help, and answers the exit code then; otherwise nothing, with options filled.
+// or on --help (the version on --version), and answers the exit code then; otherwise nothing,
+// with options filled.
 std::optional<int> ReadExportCommandLine(int argc, const char *const *argv, ExportOptions &options);
 
 // The file the picture goes to when -o is not given.

@@ -1,6 +1,9 @@
 // tileview-export: composes, without a window, the frame a viewer shows (or the poster of a
 // whole segment) and writes it as a PNG. The work is done by the composer built for the chosen
-// display mode, which lies next to this program; this one reads the command line and starts it.
+// display mode; this program reads the command line and starts it. The composers lie next to
+// this program in the build folder, and in DRAVIK_COMPOSER_DIR from it when installed, out of
+// the user's commands; both are found relative to this program, so that an unpacked package
+// works wherever it lies.
 
 #include "tools/export/export_options.h"
 
@@ -32,11 +35,13 @@ int main(int argc, char **argv) {
     if (const std::optional<int> exitCode = ReadExportCommandLine(argc, argv, options)) {
         return *exitCode;
     }
-    const std::string composer =
-        (OwnFolder(argv[0]) /
-         ("tileview-export-" +
-          (options.poster ? std::string("poster") : std::to_string(options.mode))))
-            .string();
+    const fs::path own = OwnFolder(argv[0]);
+    const std::string name = "tileview-export-" + (options.poster ? std::string("poster")
+                                                                  : std::to_string(options.mode));
+    std::string composer = (own / name).string();
+    if (access(composer.c_str(), F_OK) != 0) {
+        composer = (own / DRAVIK_COMPOSER_DIR / name).lexically_normal().string();
+    }
     argv[0] = const_cast<char *>(composer.c_str());
     execv(composer.c_str(), argv);
     std::fprintf(stderr, "tileview-export: %s: %s\n", composer.c_str(), std::strerror(errno));

@@ -10,6 +10,7 @@
 #include "tools/mkworld/palette.h"
 #include "tools/mkworld/sheet.h"
 #include "tools/mkworld/tiles.h"
+#include "tools/option_values.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,23 @@
 #include <system_error>
 
 namespace {
+
+const char USAGE[] = "Usage: mkworld DIR\n"
+                     "Write the demo world of the Dravik viewers into DIR.\n"
+                     "\n"
+                     "DIR receives terrain.db, the six segment files seg*.db and the tile sheet\n"
+                     "tiles.bmp, and is made when missing; files of the same names in it are\n"
+                     "replaced. The files are the same, byte for byte, on every run and every\n"
+                     "machine.\n"
+                     "\n"
+                     "Options:\n"
+                     "  -h, --help     show this help and exit\n"
+                     "      --version  show the version and exit\n"
+                     "\n"
+                     "Exit status:\n"
+                     "  0  the world was written\n"
+                     "  1  the folder cannot be made or a file cannot be written\n"
+                     "  2  the command line is wrong\n";
 
 unsigned char SegmentBytes[MAP_GRID_SIZE];
 
@@ -51,8 +69,16 @@ bool WriteTileSheet(const std::filesystem::path &path) {
 } // namespace
 
 int main(int argc, char **argv) {
+    AboutRequest about = AboutRequest::None;
+    for (int i = 1; i < argc; ++i) {
+        TakeAboutOption(SplitOptionArgument(argv[i]), about);
+    }
+    if (about != AboutRequest::None) {
+        PrintAbout(about, "mkworld", USAGE);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: mkworld DIR\n");
+        std::fprintf(stderr, "mkworld: one folder expected\n%s", USAGE);
         return 2;
     }
     const std::filesystem::path folder = argv[1];

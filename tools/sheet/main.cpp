@@ -88,8 +88,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "tileview-sheet: %s\n%s", error.c_str(), SHEET_USAGE);
         return SHEET_EXIT_USAGE;
     }
-    if (options.help) {
-        std::fputs(SHEET_USAGE, stdout);
+    if (options.about != AboutRequest::None) {
+        PrintAbout(options.about, "tileview-sheet", SHEET_USAGE);
         return SHEET_EXIT_WRITTEN;
     }
     SheetPicture picture;

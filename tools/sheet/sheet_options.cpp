@@ -3,15 +3,29 @@
 #include "tools/option_values.h"
 
 const char SHEET_USAGE[] =
-    "usage: tileview-sheet IN -o tiles.bmp [--key RRGGBB] [--clear RRGGBB]\n"
-    "  IN       a 1300 x 3900 picture: a PNG, or a bitmap the viewer reads\n"
-    "  -o       the tile sheet to write (replaced whole, or left as it was on failure)\n"
-    "  --key    the transparent colour, put at entry 142 (default FF00FF); a PNG's fully\n"
-    "           transparent pixels take it too\n"
-    "  --clear  the colour the viewer clears to, put at entry 170 (default AAAAAA)\n"
-    "black goes to entry 0, white to 255, every other colour (at most 252) to an entry of its\n"
-    "own; a picture with a palette keeps its entries wherever these rules allow\n"
-    "exit code: 0 written, 1 the picture cannot be read, used or written, 2 wrong command line\n";
+    "Usage: tileview-sheet IN -o tiles.bmp [--key RRGGBB] [--clear RRGGBB]\n"
+    "Make from a picture a tile sheet that the Dravik viewers read as meant.\n"
+    "\n"
+    "IN is a 1300 x 3900 picture: a PNG, or a bitmap the viewer reads. The sheet\n"
+    "written has the 40-byte header the viewer takes its palette from and 8 bits\n"
+    "per pixel. Black goes to entry 0, white to 255, every other colour (at most\n"
+    "252) to an entry of its own; a picture with a palette keeps its entries\n"
+    "wherever these rules allow.\n"
+    "\n"
+    "Options:\n"
+    "  -o FILE         the tile sheet to write (replaced whole, or left as it was\n"
+    "                  on failure)\n"
+    "  --key RRGGBB    the transparent colour, put at entry 142 (default FF00FF);\n"
+    "                  a PNG's fully transparent pixels take it too\n"
+    "  --clear RRGGBB  the colour the viewer clears to, put at entry 170 (default\n"
+    "                  AAAAAA)\n"
+    "  -h, --help      show this help and exit\n"
+    "      --version   show the version and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the sheet was written\n"
+    "  1  the picture cannot be read, used or written\n"
+    "  2  the command line is wrong\n";
 
 namespace {
 
@@ -41,9 +55,10 @@ bool ParseSheetOptions(int argc, const char *const *argv, SheetOptions &options,
     for (int i = 1; i < argc; ++i) {
         const OptionArgument option = SplitOptionArgument(argv[i]);
         const std::string &name = option.name;
-        if ((name == "-h" || name == "--help") && !option.hasInlineValue) {
-            options.help = true;
-        } else if (name == "-o" || name == "--key" || name == "--clear") {
+        if (TakeAboutOption(option, options.about)) {
+            continue;
+        }
+        if (name == "-o" || name == "--key" || name == "--clear") {
             std::string value;
             if (!TakeOptionValue(argc, argv, i, option, value)) {
                 error = name + " needs a value";
@@ -61,7 +76,7 @@ bool ParseSheetOptions(int argc, const char *const *argv, SheetOptions &options,
             return false;
         }
     }
-    if (options.help) {
+    if (options.about != AboutRequest::None) {
         return true;
     }
     if (options.input.empty() || options.output.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tileview-sheet.
 
+#include "tools/option_values.h"
 #include "tools/sheet/sheet_palette.h"
 
 #include <string>
@@ -13,7 +14,7 @@ struct SheetOptions {
     std::string input;
     std::string output;
     SheetColours colours;
-    bool help = false;
+    AboutRequest about = AboutRequest::None;
 };
 
 extern const char SHEET_USAGE[];
