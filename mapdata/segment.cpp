@@ -24,15 +24,23 @@ void LoadMapSegment() {
     std::fclose(file);
 }
 
+int SegmentIndexAfterStep(int index, int step) {
+    if (step > 0) {
+        return index + 1 > SEGMENT_COUNT - 1 ? 0 : index + 1;
+    }
+    if (step < 0) {
+        return index - 1 < 0 ? SEGMENT_COUNT - 1 : index - 1;
+    }
+    return index;
+}
+
 void NextSegment() {
-    ViewState.segmentIndex =
-        ViewState.segmentIndex + 1 > SEGMENT_COUNT - 1 ? 0 : ViewState.segmentIndex + 1;
+    ViewState.segmentIndex = SegmentIndexAfterStep(ViewState.segmentIndex, 1);
     LoadMapSegment();
 }
 
 void PreviousSegment() {
-    ViewState.segmentIndex =
-        ViewState.segmentIndex - 1 < 0 ? SEGMENT_COUNT - 1 : ViewState.segmentIndex - 1;
+    ViewState.segmentIndex = SegmentIndexAfterStep(ViewState.segmentIndex, -1);
     LoadMapSegment();
 }
 

@@ -29,6 +29,9 @@ struct TerrainRef {
 // Reads SegmentFiles[segmentIndex] over the grid. A file that cannot be opened clears the grid,
 // so that the segment shows empty rather than as a stale copy of another one.
 void LoadMapSegment();
+// The index one step on (step > 0) or back (step < 0) from index, wrapping round; a page that
+// must fetch a segment before the step reads it asks which one it will be.
+int SegmentIndexAfterStep(int index, int step);
 void NextSegment();
 void PreviousSegment();
 

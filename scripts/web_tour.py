@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """The web page in headless Chromium: a short tour of the demo world with screenshots of the
-page, or (--measure) the page's size and its time from load to the first frame per mode.
+page, or (--measure) the page's size, the bytes it fetches before its first frame and in all,
+and its time from load to the first frame per mode, over an emulated link (10 Mbit/s down,
+40 ms latency) and unthrottled. SITE is served as it is, by Python's http.server.
 
 Usage: web_tour.py SITE OUT [--measure]"""
 
@@ -15,15 +17,36 @@ from harness.browser import Browser  # noqa: E402
 from harness.core import Processes, check, wait_until  # noqa: E402
 
 MODES = ["1024", "1600", "1280", "640"]
+DATA_FILES = 8
+# Chromium's emulation of a link: bytes per second each way, and latency in milliseconds.
+LINKS = {
+    "10 Mbit/s, 40 ms": {"offline": False, "latency": 40, "downloadThroughput": 1_250_000,
+                         "uploadThroughput": 250_000},
+    "unthrottled": {"offline": False, "latency": 0, "downloadThroughput": -1,
+                    "uploadThroughput": -1},
+}
 TOUR = [("1-start", ""), ("2-scrolled-left", "ddd"), ("3-scrolled-up", "ssss"),
         ("4-next-segment", "e")]
-LOADS = 7
+LOADS = 5
 
 
 def first_frame(page, base, mode):
-    page.open(f"{base}index.html?mode={mode}&data=world/")
+    page.open(f"{base}index.html?mode={mode}")
     return wait_until(f"the first frame of tileview-{mode}", lambda: (
         lambda status: status if status and status["frames"] else None)(page.status()))
+
+
+def load(page, base, mode):
+    """(ms to the first frame, bytes fetched before it, bytes in all) of one load with nothing
+    cached; bytes as sent, headers included."""
+    page.open(f"{base}index.html?mode={mode}")
+    status = wait_until(f"tileview-{mode} with every file in", lambda: (
+        lambda s: s if s and s["frames"] and s["download"]
+        and s["download"]["settled"] == DATA_FILES else None)(page.status()))
+    fetched = page.evaluate("performance.getEntries().filter((e) => 'transferSize' in e)"
+                            ".map((e) => [e.responseEnd, e.transferSize])")
+    first = sum(size for end, size in fetched if end <= status["firstFrameMs"])
+    return status["firstFrameMs"], first, sum(size for _, size in fetched)
 
 
 def screenshot(page, path):
@@ -53,14 +76,22 @@ def measure(page, base, site):
     code = [name for name in sorted(os.listdir(site)) if name.endswith((".js", ".wasm"))]
     for name in code:
         data = open(os.path.join(site, name), "rb").read()
-        print(f"{name:20} {len(data):8,} bytes, {len(gzip.compress(data, 9)):7,} gzipped")
-    print("load to first frame (performance.now() at the first frame put on the canvas; the "
-          f"median of {LOADS} loads after one to warm the cache):")
+        print(f"{name:22} {len(data):9,} bytes, {len(gzip.compress(data, 9)):7,} gzipped")
+    for name in sorted(os.listdir(os.path.join(site, "world"))):
+        print(f"world/{name:16} {os.path.getsize(os.path.join(site, 'world', name)):9,} bytes")
+    print(f"load to first frame: performance.now() when the first frame is put on the canvas, "
+          f"the median of {LOADS} loads after one more, nothing cached")
+    page.command("Network.enable", session=True)
+    page.command("Network.setCacheDisabled", {"cacheDisabled": True}, session=True)
     for mode in MODES:
-        first_frame(page, base, mode)
-        times = [first_frame(page, base, mode)["firstFrameMs"] for _ in range(LOADS)]
-        print(f"  tileview-{mode}: {statistics.median(times):6.1f} ms "
-              f"(fastest {min(times):.1f}, slowest {max(times):.1f})")
+        for link, conditions in LINKS.items():
+            page.command("Network.emulateNetworkConditions", conditions, session=True)
+            loads = [load(page, base, mode) for _ in range(LOADS + 1)][1:]
+            times = [ms for ms, _, _ in loads]
+            first, total = (statistics.median(column) for column in list(zip(*loads))[1:])
+            print(f"  tileview-{mode}, {link:16}: {statistics.median(times):6.1f} ms "
+                  f"(fastest {min(times):.1f}, slowest {max(times):.1f}); {first:,.0f} bytes "
+                  f"before the first frame, {total:,.0f} in all")
 
 
 def main():

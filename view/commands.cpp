@@ -40,15 +40,19 @@ void OnCharacter(std::uint32_t code) {
     case 's':
         ScrollBy(ViewState.scrollY, -CELL_PITCH);
         break;
-    case 'e':
-        NextSegment();
-        break;
-    case 'q':
-        PreviousSegment();
-        break;
     default:
         break;
     }
+    const int step = SegmentStepOf(code);
+    if (step > 0) {
+        NextSegment();
+    } else if (step < 0) {
+        PreviousSegment();
+    }
+}
+
+int SegmentStepOf(std::uint32_t code) {
+    return code == 'e' ? 1 : code == 'q' ? -1 : 0;
 }
 
 void OnLeftButtonDown(std::uint32_t packedPosition) {

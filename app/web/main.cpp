@@ -3,10 +3,12 @@
 
 #include "display/display_mode.h"
 #include "display/web/web_display.h"
+#include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "view/commands.h"
 #include "view/render_frame.h"
 #include "view/shown_frame.h"
+#include "view/view_state.h"
 
 #include <cstdint>
 
@@ -66,8 +68,26 @@ PAGE_EXPORT("start") int PageStart() {
     return 1;
 }
 
+// The segment file the start reads. The page fetches the data folder while the viewer runs, and
+// must hold the viewer until the file it is about to read has come (or is known to be missing).
+PAGE_EXPORT("shownSegmentFile") const char *PageShownSegmentFile() {
+    return SegmentFiles[ViewState.segmentIndex];
+}
+
+// The segment file the typed character would read if it came next; null for a character that
+// steps no segment.
+PAGE_EXPORT("steppedSegmentFile") const char *PageSteppedSegmentFile(int code) {
+    const int step = SegmentStepOf(static_cast<std::uint32_t>(code));
+    return step == 0 ? nullptr : SegmentFiles[SegmentIndexAfterStep(ViewState.segmentIndex, step)];
+}
+
 PAGE_EXPORT("pictureLoadable") int PagePictureLoadable() {
     return TilePictureLoadable() ? 1 : 0;
+}
+
+// 1 when the picture was mapped from the file directly; 0 leaves it to the browser's decoder.
+PAGE_EXPORT("mapIndexedPicture") int PageMapIndexedPicture() {
+    return MapIndexedPicture() ? 1 : 0;
 }
 
 // rows rows of width pixels, in PictureBand, go to the sheet from row top.

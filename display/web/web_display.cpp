@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 std::uint8_t BackBufferPixels[W * H];
@@ -46,6 +47,19 @@ bool PixelPastColourTable(std::FILE *file, const BitmapHeader &header) {
         }
     }
     return false;
+}
+
+// The kind of picture MapIndexedPicture reads itself: 8 bits per pixel, uncompressed, a 40-byte
+// header, a colour table of at most 256 entries before the pixels, and every row in the file.
+bool PlainIndexedPicture(const BitmapHeader &header, std::int64_t fileSize) {
+    const std::int64_t colours = StatedColourCount(header);
+    const std::int64_t rows = std::llabs(std::int64_t{header.height});
+    const auto pixelBytes = static_cast<std::int64_t>(BitmapRowBytes(header)) * rows;
+    return header.signature && header.infoSize == BMP_INFO_HEADER_SIZE && header.planes == 1 &&
+           header.bitCount == 8 && header.compression == BMP_UNCOMPRESSED && header.width > 0 &&
+           rows > 0 && colours > 0 && colours <= PALETTE_ENTRIES &&
+           BITMAP_HEADERS_SIZE + colours * 4 <= header.pixelOffset &&
+           header.pixelOffset + pixelBytes <= fileSize;
 }
 
 } // namespace
@@ -89,4 +103,57 @@ void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
                       TileSheetPixels + static_cast<long>(top + done) * TILE_SHEET_WIDTH,
                       TILE_SHEET_WIDTH, used, band);
     }
+}
+
+bool MapIndexedPicture() {
+    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+    const BitmapHeader header = ReadBitmapHeader(bytes);
+    long fileSize = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        fileSize = std::ftell(file);
+    }
+    unsigned char table[PALETTE_ENTRIES * 4] = {};
+    const std::int64_t colours = StatedColourCount(header);
+    if (got != sizeof bytes || !PlainIndexedPicture(header, fileSize) ||
+        std::fseek(file, BITMAP_HEADERS_SIZE, SEEK_SET) != 0 ||
+        std::fread(table, 4, static_cast<std::size_t>(colours), file) !=
+            static_cast<std::size_t>(colours)) {
+        std::fclose(file);
+        return false;
+    }
+    // The colour table mapped by the rule that maps the browser's decoded pixels: each pixel
+    // then lands where its colour would have.
+    std::uint32_t tableColours[PALETTE_ENTRIES] = {};
+    for (int i = 0; i < colours; ++i) {
+        const unsigned char *entry = table + i * 4; // blue, green, red, unused
+        tableColours[i] =
+            (std::uint32_t{entry[2]} << 16) | (std::uint32_t{entry[1]} << 8) | entry[0];
+    }
+    std::uint8_t toPalette[PALETTE_ENTRIES];
+    MapColourRows(tableColours, sizeof tableColours, DisplayPalette, toPalette, PALETTE_ENTRIES,
+                  PALETTE_ENTRIES, 1);
+    const std::int64_t rows = std::llabs(std::int64_t{header.height});
+    const auto rowBytes = static_cast<std::int64_t>(BitmapRowBytes(header));
+    const auto width = static_cast<std::size_t>(std::min(header.width, TILE_SHEET_WIDTH));
+    const int height = static_cast<int>(std::min<std::int64_t>(rows, TILE_SHEET_HEIGHT));
+    std::uint8_t row[TILE_SHEET_WIDTH];
+    for (int y = 0; y < height; ++y) {
+        // Rows are stored bottom-up, unless the height is negative.
+        const std::int64_t stored = header.height > 0 ? rows - 1 - y : y;
+        const auto at = static_cast<long>(header.pixelOffset + stored * rowBytes);
+        if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(row, 1, width, file) != width) {
+            break; // not for a file of the size checked above
+        }
+        std::uint8_t *out = TileSheetPixels + static_cast<std::int64_t>(y) * TILE_SHEET_WIDTH;
+        for (std::size_t x = 0; x < width; ++x) {
+            out[x] = toPalette[row[x]];
+        }
+    }
+    std::fclose(file);
+    return true;
 }

@@ -31,6 +31,13 @@ void InitDisplay();
 // builds show a sheet for the same files.
 bool TilePictureLoadable();
 
+// Maps tiles.bmp onto the sheet straight from the file when it is the kind the data comes as
+// (mkworld's too): 8 bits per pixel, uncompressed, a 40-byte header, every row in the file. Each
+// pixel lands where the browser's decoded colour would, through MapPictureRows, at a small part
+// of the cost of decoding to RGBA and reading that back. False, with the sheet untouched, for
+// any other file: the browser decodes those. Only for a picture TilePictureLoadable takes.
+bool MapIndexedPicture();
+
 // Rows of the picture the browser decoded, as red, green, blue, alpha bytes of width pixels
 // each, mapped by colour onto the palette into the sheet from row top. Whatever lies right of
 // or below the sheet is not used.

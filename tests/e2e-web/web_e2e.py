@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """End to end: the web page in headless Chromium, served on localhost.
 
---tour MODE: the demo world in that mode. Every step waits for the frame tileview-export
-composes for the same input, read from the canvas pixel for pixel, overlay included: the first
-frame, scrolls each way and back, both segment steps, capitals (each followed by a key that does
-something, so that a capital taken for its small letter shows), then two clicks.
+--tour MODE: the site as built, opened with no data folder named: its compressed demo world, in
+that mode. Every step waits for the frame tileview-export composes for the same input (from the
+plain world, --world), read from the canvas pixel for pixel, overlay included: the first frame,
+a segment step whose file is held back on the way (it waits, showing the download, and so does
+the key after it), scrolls each way and back, both segment steps, capitals (each followed by a
+key that does something, so that a capital taken for its small letter shows), then two clicks.
+The canvas is checked at the largest whole scale that fits, also at 1.5 device pixels per CSS
+pixel, and scaled down in a window smaller than the mode.
 
 --bad-input: tileview-640's page in each folder of harness/bad_inputs.py: no exception and no
 error in the console; a missing terrain.db shows the page's message and no canvas; elsewhere
@@ -32,29 +36,26 @@ CLICKS = [(5 * PITCH + 20, 3 * PITCH + 10), (2, 300)]
 BURST = "adwseqADWSEQ xz19" * 4 + "ddss"
 BAD_CLICK = (3 * PITCH + 7, 2 * PITCH + 30)
 MISSING_TEXT = "Cannot open terrain.db."
-
-SLOW_PASSES = """(() => {
-    const setTimeoutAsGiven = window.setTimeout.bind(window);
-    window.setTimeout = (f, ms, ...rest) => setTimeoutAsGiven(f, ms + %d, ...rest);
-})();"""
+HELD = "seg001.db"    # the segment 'e' steps to from the first
+WINDOWS = [(1600, 1200, 1.5), (700, 500, 1)]  # CSS pixels and device pixels per CSS pixel
 
 
 def serve_root(out, site, folders):
-    """A folder to serve: the page's files, and each of folders by its name."""
+    """A folder to serve: the site's files, and each of folders by its name."""
     root = os.path.join(out, "root")
     shutil.rmtree(root, ignore_errors=True)
     os.makedirs(root)
     for name in os.listdir(site):
-        if name != "world":
-            os.symlink(os.path.abspath(os.path.join(site, name)), os.path.join(root, name))
+        os.symlink(os.path.abspath(os.path.join(site, name)), os.path.join(root, name))
     for name, path in folders.items():
         os.symlink(os.path.abspath(path), os.path.join(root, name))
     return root
 
 
-def open_page(browser, page, mode, data):
+def open_page(browser, page, mode, data=None):
+    """The page in mode, on data/ (plain files) or, without it, on the site's own world."""
     page.problems.clear()
-    page.open(f"{browser.base}index.html?mode={mode}&data={data}/")
+    page.open(f"{browser.base}index.html?mode={mode}" + (f"&data={data}/" if data else ""))
 
     def started():
         status = page.status()
@@ -71,14 +72,51 @@ def check_no_problems(page, what):
     check(not page.problems, f"{what}: the page reported {page.problems[:3]}")
 
 
+def check_scaled(page, size):
+    """Waits for the canvas at the largest whole factor of size that fits the stage in device
+    pixels, or scaled down smoothly to fit where none does; centred on whole device pixels."""
+    def placed():
+        ratio, stage, box, smooth = page.evaluate("""(() => {
+            const rect = (e) => { const r = e.getBoundingClientRect();
+                                  return [r.left, r.top, r.width, r.height]; };
+            const c = document.getElementById('screen');
+            return [devicePixelRatio, rect(c.parentElement), rect(c),
+                    getComputedStyle(c).imageRendering === 'auto'];
+        })()""")
+        # Layout keeps 1/64 CSS pixel; the browser paints on the device pixel nearest.
+        edges = [v * ratio for v in (box[0], box[1], box[0] + box[2], box[1] + box[3])]
+        if any(abs(edge - round(edge)) > 0.05 for edge in edges):
+            return None
+        left, top, right, bottom = (round(edge) for edge in edges)
+        width, height = right - left, bottom - top
+        fit = min(int(stage[2] * ratio) / size[0], int(stage[3] * ratio) / size[1])
+        factor = int(fit) if fit >= 1 else fit
+        return (width == int(size[0] * factor) and height == int(size[1] * factor)
+                and smooth == (fit < 1)
+                and abs(left - stage[0] * ratio - (stage[2] * ratio - width) / 2) <= 1
+                and abs(top - stage[1] * ratio - (stage[3] * ratio - height) / 2) <= 1) or None
+    wait_until(f"the {size[0]} x {size[1]} frame scaled to fit", placed)
+
+
 def tour(args, browser, page):
     require_world(args.world)
     size = MODES[args.tour]
     expected = Exporter(args.export, args.world, args.tour, size, args.out)
-    status = open_page(browser, page, args.tour, "world")
+    page.hold(f"*/world/{HELD}.gz")
+    status = open_page(browser, page, args.tour)
     check(status["state"] == "running", f"the demo world did not start: {status}")
     page.wait_frame(expected.frame(), "the first frame", os.path.join(args.out, "first.png"))
-    typed = ""
+    check_scaled(page, size)
+    typed = "ea"
+    page.type(typed)
+    wait_until(f"the step to wait for {HELD}",
+               lambda: page.status()["waitingFor"] == HELD or None)
+    progress = page.evaluate("document.getElementById('progress').innerText")
+    check(page.status()["frames"] == 1 and "Loading the data: " in progress,
+          f"while {HELD} is held: {page.status()}, progress {progress!r}")
+    page.release()
+    page.wait_frame(expected.frame(typed), f"the frame after {typed!r}, {HELD} come",
+                    os.path.join(args.out, "held.png"))
     for step, keys in enumerate(TOUR):
         page.type(keys)
         typed += keys
@@ -88,9 +126,14 @@ def tour(args, browser, page):
         page.click(*click)
         page.wait_frame(expected.frame(typed, click), f"the frame after {typed!r} and {click}",
                         os.path.join(args.out, f"click-{number}.png"))
+    for width, height, ratio in WINDOWS:
+        page.command("Emulation.setDeviceMetricsOverride",
+                     {"width": width, "height": height, "deviceScaleFactor": ratio,
+                      "mobile": False}, session=True)
+        check_scaled(page, size)
     check_no_problems(page, "the tour")
-    print(f"tileview-{args.tour}: {len(TOUR)} key steps and {len(CLICKS)} clicks, every frame "
-          "the export's")
+    print(f"tileview-{args.tour}: a held segment, {len(TOUR)} key steps and {len(CLICKS)} "
+          "clicks, every frame the export's; scaled to fit in three windows")
 
 
 def message_shown(page):
@@ -169,16 +212,12 @@ def run():
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
     cases = os.path.join(args.out, "cases")
-    root = serve_root(args.out, args.site, {"world": args.world, "cases": cases})
+    root = serve_root(args.out, args.site, {"cases": cases})
     processes = Processes()
     browser = None
     try:
         browser = Browser(processes, root)
         page = browser.page()
-        slow = int(os.environ.get("DRAVIK_WEB_SLOW_MS", "0"))
-        if slow:
-            page.run_before_scripts(SLOW_PASSES % slow)
-            print(f"every pass of the page's loop is {slow} ms slower")
         if args.tour:
             tour(args, browser, page)
         if args.bad_input:

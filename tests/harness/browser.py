@@ -19,6 +19,13 @@ from harness.frame import Frame
 
 CHROMIUM = "chromium"
 
+# DRAVIK_WEB_SLOW_MS delays every pass of the page's loop by that much: the proof that a test
+# waits for states, not for time.
+SLOW_PASSES = """(() => {
+    const setTimeoutAsGiven = window.setTimeout.bind(window);
+    window.setTimeout = (f, ms, ...rest) => setTimeoutAsGiven(f, ms + %d, ...rest);
+})();"""
+
 
 class WebSocket:
     """A client WebSocket: text messages out (masked, as a client must), whole messages in."""
@@ -103,6 +110,7 @@ class Page:
         self.connection = connection
         self.next_id = 0
         self.problems = []
+        self.paused = []  # requests held by hold(), by id
         target = self.command("Target.createTarget", {"url": "about:blank"})["targetId"]
         self.session = self.command("Target.attachToTarget",
                                     {"targetId": target, "flatten": True})["sessionId"]
@@ -135,6 +143,8 @@ class Page:
         elif method == "Runtime.consoleAPICalled" and params.get("type") == "error":
             self.problems.append(" ".join(str(a.get("value", a.get("description")))
                                           for a in params.get("args", [])))
+        elif method == "Fetch.requestPaused":
+            self.paused.append(params["requestId"])
         elif method == "Log.entryAdded" and params["entry"]["level"] == "error":
             entry = params["entry"]
             # A data file the folder lacks is a 404 the page expects.
@@ -144,6 +154,19 @@ class Page:
     def run_before_scripts(self, source):
         """source runs in every document of the tab before the page's own scripts."""
         self.command("Page.addScriptToEvaluateOnNewDocument", {"source": source}, session=True)
+
+    def hold(self, url_pattern):
+        """Requests for addresses matching url_pattern (* for any text) get no answer until
+        release()."""
+        self.command("Fetch.enable", {"patterns": [{"urlPattern": url_pattern}]}, session=True)
+
+    def release(self):
+        """Lets the held requests go on (there must be one) and holds no more."""
+        wait_until("a held request", lambda: self.status() and self.paused or None)
+        for request in self.paused:
+            self.command("Fetch.continueRequest", {"requestId": request}, session=True)
+        self.paused.clear()
+        self.command("Fetch.disable", session=True)
 
     def open(self, url):
         self.command("Page.navigate", {"url": url}, session=True)
@@ -256,7 +279,12 @@ class Browser:
         return lines if len(lines) == 2 else None
 
     def page(self):
-        return Page(self.connection, self.base)
+        page = Page(self.connection, self.base)
+        slow = int(os.environ.get("DRAVIK_WEB_SLOW_MS", "0"))
+        if slow:
+            page.run_before_scripts(SLOW_PASSES % slow)
+            print(f"every pass of the page's loop is {slow} ms slower")
+        return page
 
     def close(self):
         self.connection.close()

@@ -1,11 +1,18 @@
-// The page: picks the mode and the data folder, reads the folder into the module's files,
-// decodes tiles.bmp with the browser's own decoder, and runs the viewer's main loop on a timer:
-// one event a pass, one frame (the module skips it when it would equal the one shown), 10 ms.
+// The page: picks the mode and the data folder (the bundled demo world unless told otherwise),
+// fetches what the first frame needs before the rest, decodes tiles.bmp with the browser's own
+// decoder, and runs the viewer's main loop on a timer: one event a pass, one frame (the module
+// skips it when it would equal the one shown), 10 ms.
 "use strict";
 
 const MODES = ["1024", "1600", "1280", "640"];
 const DATA_FILES = ["terrain.db", "seg000.db", "seg001.db", "seg005.db", "seg006.db",
   "seg007.db", "seg009.db", "tiles.bmp"];
+// What the first frame reads (the segment shown at the start is seg000.db), fetched before the
+// other segments so that they do not share the link with it. Only an order: the module says which
+// file it reads, and the page waits for that one.
+const FIRST_FRAME_FILES = ["terrain.db", "seg000.db", "tiles.bmp"];
+// The demo world in the site, each file gzip-compressed (NAME.gz).
+const BUNDLED_WORLD = "world/";
 const PASS_PAUSE_MS = 10;
 const CHARACTER_EVENT = 1;
 const CLICK_EVENT = 2;
@@ -16,16 +23,23 @@ const elements = {
   source: document.getElementById("source"),
   message: document.getElementById("message"),
   screen: document.getElementById("screen"),
+  progress: document.getElementById("progress"),
+  progressBar: document.querySelector("#progress progress"),
+  progressText: document.querySelector("#progress span"),
 };
 
-// What the page shows, for people and for the end-to-end tests: the state, the frames
-// presented, and when the first came (milliseconds since the page's start).
-const status = { state: "idle", frames: 0, firstFrameMs: null, message: "" };
+// What the page shows, for people and for the end-to-end tests: the state ("loading" until the
+// files the first frame reads are in, then "starting", "running" or "message"), the frames
+// presented, when the first came (milliseconds since the page's start), the file a segment step
+// waits for, and the data folder's download (see newDownload).
+const status = {
+  state: "idle", frames: 0, firstFrameMs: null, message: "", waitingFor: null, download: null,
+};
 window.dravik = status;
 
 const modules = new Map(); // mode -> compiled WebAssembly.Module
-let files = null;          // name -> Uint8Array, the data folder read into memory
-let run = null;            // the running viewer: {exports, memory, width, height, events, timer}
+let source = null;         // the data folder: {files (arriving), fetchRest()}
+let run = null;            // the running viewer: {exports, source, width, height, events, timer}
 let starts = 0;            // each start supersedes the previous one
 
 function moduleFor(mode) {
@@ -33,6 +47,37 @@ function moduleFor(mode) {
     modules.set(mode, WebAssembly.compileStreaming(fetch(`tileview-${mode}.wasm`)));
   }
   return modules.get(mode);
+}
+
+// Bytes received, and the total of the files whose size the server gave; fetches started,
+// answered (headers in) and settled (come, or known missing); unsized: answers without a size.
+function newDownload() {
+  return { received: 0, total: 0, started: 0, answered: 0, settled: 0, unsized: 0 };
+}
+
+function kilobytes(bytes) {
+  return `${Math.round(bytes / 1000).toLocaleString("en")} KB`;
+}
+
+// The download's progress, shown while the viewer waits for a file: before the first frame,
+// and while a segment step waits for its segment.
+function showProgress() {
+  const download = status.download;
+  const shown = download !== null && (status.state === "loading" || status.waitingFor !== null);
+  elements.progress.hidden = !shown;
+  if (!shown) return;
+  const { received, total } = download;
+  // A total is only told once every file in flight has said its size: it must not grow.
+  const sized = total > 0 && download.answered === download.started && download.unsized === 0;
+  elements.progressText.textContent = sized ?
+    `Loading the data: ${kilobytes(received)} of ${kilobytes(total)}` :
+    `Loading the data: ${kilobytes(received)}`;
+  if (sized) {
+    elements.progressBar.max = total;
+    elements.progressBar.value = Math.min(received, total);
+  } else {
+    elements.progressBar.removeAttribute("value");
+  }
 }
 
 function showMessage(text) {
@@ -75,26 +120,55 @@ function mapPicture(exports, memory, picture) {
   }
 }
 
+// The frame at the largest whole factor that fits the stage, counted in device pixels, so that
+// every frame pixel is the same square of screen pixels; placed on whole device pixels, as a
+// half-pixel offset would make columns of uneven width. A stage smaller than the mode has no
+// whole factor: the frame is scaled down smoothly then.
 function fitScreen() {
   if (run === null) return;
-  const stage = elements.screen.parentElement;
-  const scale = Math.min(stage.clientWidth / run.width, stage.clientHeight / run.height);
-  elements.screen.style.width = `${Math.max(1, Math.floor(run.width * scale))}px`;
-  elements.screen.style.height = `${Math.max(1, Math.floor(run.height * scale))}px`;
+  const ratio = window.devicePixelRatio || 1;
+  const stage = elements.screen.parentElement.getBoundingClientRect();
+  const left = Math.ceil(stage.left * ratio);
+  const top = Math.ceil(stage.top * ratio);
+  const width = Math.floor(stage.right * ratio) - left;
+  const height = Math.floor(stage.bottom * ratio) - top;
+  const fit = Math.min(width / run.width, height / run.height);
+  const factor = fit >= 1 ? Math.floor(fit) : fit;
+  const shownWidth = Math.max(1, Math.floor(run.width * factor));
+  const shownHeight = Math.max(1, Math.floor(run.height * factor));
+  const style = elements.screen.style;
+  style.width = `${shownWidth / ratio}px`;
+  style.height = `${shownHeight / ratio}px`;
+  style.left = `${(left + Math.floor((width - shownWidth) / 2)) / ratio}px`;
+  style.top = `${(top + Math.floor((height - shownHeight) / 2)) / ratio}px`;
+  elements.screen.classList.toggle("reduced", fit < 1);
+}
+
+// A change of devicePixelRatio (zoom, another monitor) fires no resize everywhere.
+function watchPixelRatio() {
+  matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener("change", () => {
+    fitScreen();
+    watchPixelRatio();
+  }, { once: true });
 }
 
 function stopViewer() {
   if (run !== null) clearTimeout(run.timer);
   run = null;
+  status.waitingFor = null;
 }
 
 async function startViewer() {
   const start = ++starts;
   stopViewer();
-  if (files === null) return;
-  status.state = "starting";
+  if (source === null) return;
+  const { files } = source;
+  status.state = "loading";
   status.frames = 0;
   status.firstFrameMs = null;
+  status.download = source.download;
+  elements.message.hidden = true;
+  showProgress();
   const mode = elements.mode.value;
   const wasi = makeWasiFiles(files, (text) => console.log(text));
   let instance = null;
@@ -107,23 +181,31 @@ async function startViewer() {
   const { exports } = instance;
   wasi.attach(exports.memory);
   exports._initialize();
+  const firstRead = ["terrain.db", cString(exports.memory, exports.shownSegmentFile()),
+    "tiles.bmp"];
+  await Promise.all(firstRead.map((name) => files.arrival(name)));
+  if (start !== starts) return;
+  status.state = "starting";
+  showProgress();
   if (exports.start() === 0) {
     showMessage(cString(exports.memory, exports.terrainMissingText()));
     return;
   }
-  if (files.has("tiles.bmp") && exports.pictureLoadable() !== 0) {
+  if (files.has("tiles.bmp") && exports.pictureLoadable() !== 0 &&
+      exports.mapIndexedPicture() === 0) {
     const picture = await decodePicture(files.get("tiles.bmp"));
     if (start !== starts) return;
     if (picture !== null) mapPicture(exports, exports.memory, picture);
   }
-  run = { exports, width: exports.width(), height: exports.height(), events: [], timer: 0 };
-  elements.message.hidden = true;
+  run = { exports, source, width: exports.width(), height: exports.height(), events: [],
+    timer: 0 };
   elements.screen.width = run.width;
   elements.screen.height = run.height;
   elements.screen.hidden = false;
   status.state = "running";
   fitScreen();
   pass();
+  source.fetchRest();
 }
 
 function showFrame(instance) {
@@ -137,14 +219,106 @@ function showFrame(instance) {
   if (status.firstFrameMs === null) status.firstFrameMs = performance.now();
 }
 
-// One pass of the main loop: at most one event, then the frame, then the pause.
-function pass() {
-  const event = run.events.shift() || [0, 0, 0];
-  run.exports.pass(...event);
-  run.timer = setTimeout(pass, PASS_PAUSE_MS);
+// The segment file the event would make the viewer read; null when it reads none.
+function fileReadBy(exports, event) {
+  if (event[0] !== CHARACTER_EVENT) return null;
+  const name = exports.steppedSegmentFile(event[1]);
+  return name === 0 ? null : cString(exports.memory, name);
 }
 
-async function readFiles(entries) {
+// One pass of the main loop: at most one event, then the frame, then the pause. An event that
+// would read a file still on its way is held, and every event after it, until the file comes.
+function pass() {
+  const current = run;
+  const event = current.events[0];
+  const file = event === undefined ? null : fileReadBy(current.exports, event);
+  const { files } = current.source;
+  if (file !== null && files.isPending(file)) {
+    status.waitingFor = file;
+    showProgress();
+    current.source.fetchRest();
+    files.arrival(file).then(() => {
+      if (run !== current) return;
+      status.waitingFor = null;
+      showProgress();
+      pass();
+    });
+    return;
+  }
+  current.events.shift();
+  current.exports.pass(...(event || [0, 0, 0]));
+  current.timer = setTimeout(pass, PASS_PAUSE_MS);
+}
+
+// The body of a response, counted into the download as it comes.
+async function receive(response, download) {
+  const size = Number(response.headers.get("Content-Length"));
+  if (size > 0) {
+    download.total += size;
+  } else {
+    download.unsized += 1;
+  }
+  const chunks = [];
+  const reader = response.body.getReader();
+  for (;;) {
+    const { done, value } = await reader.read();
+    if (done) break;
+    chunks.push(value);
+    download.received += value.length;
+    showProgress();
+  }
+  return new Uint8Array(await new Blob(chunks).arrayBuffer());
+}
+
+// A server that sends NAME.gz as "Content-Encoding: gzip" has had the browser decompress it
+// already; otherwise (http.server, most static hosts) it is the gzip file as stored.
+async function gunzip(data) {
+  if (data.length < 3 || data[0] !== 0x1f || data[1] !== 0x8b || data[2] !== 8) return data;
+  const stream = new Blob([data]).stream().pipeThrough(new DecompressionStream("gzip"));
+  return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
+// The data files from a folder on the server, each stored as NAME.gz when compressed; those the
+// first frame reads at once, the others when fetchRest is called (after the first frame, or
+// when a step needs one sooner).
+function fetchFolder(folder, compressed) {
+  const files = makeArrivingFiles();
+  const download = newDownload();
+  const fetchFile = async (name) => {
+    download.started += 1;
+    let data = null;
+    const response = await fetch(folder + name + (compressed ? ".gz" : "")).catch(() => null);
+    download.answered += 1;
+    try {
+      if (response !== null && response.ok) {
+        data = await receive(response, download);
+        if (compressed) data = await gunzip(data);
+      }
+    } catch (error) {
+      // Cut short, or not gzip after all: a missing file, as fopen would find it.
+      data = null;
+    }
+    download.settled += 1;
+    files.settle(name, data);
+    showProgress();
+  };
+  DATA_FILES.forEach((name) => files.expect(name));
+  FIRST_FRAME_FILES.forEach(fetchFile);
+  let restFetched = false;
+  return {
+    files,
+    download,
+    fetchRest() {
+      if (restFetched) return;
+      restFetched = true;
+      DATA_FILES.filter((name) => !FIRST_FRAME_FILES.includes(name)).forEach(fetchFile);
+    },
+  };
+}
+
+// Files read whole from the user's disk: nothing is left to arrive.
+async function localFolder(entries) {
+  const files = makeArrivingFiles();
   const read = new Map();
   await Promise.all(entries.map(async ([name, file]) => {
     try {
@@ -153,20 +327,8 @@ async function readFiles(entries) {
       // An unreadable file is a missing one, as fopen would find it.
     }
   }));
-  return read;
-}
-
-async function fetchFolder(path) {
-  const folder = path.endsWith("/") ? path : `${path}/`;
-  const read = new Map();
-  await Promise.all(DATA_FILES.map(async (name) => {
-    const response = await fetch(folder + name).catch(() => null);
-    if (response !== null && response.ok) {
-      read.set(name, new Uint8Array(await response.arrayBuffer()));
-    }
-  }));
-  elements.source.textContent = folder;
-  return read;
+  DATA_FILES.forEach((name) => files.settle(name, read.get(name) || null));
+  return { files, download: null, fetchRest() {} };
 }
 
 // From <input webkitdirectory>: the files directly inside the chosen folder.
@@ -240,8 +402,7 @@ function setUp() {
     startViewer();
   });
   elements.folder.addEventListener("change", async () => {
-    const chosen = chosenFiles(elements.folder.files);
-    files = await readFiles(chosen);
+    source = await localFolder(chosenFiles(elements.folder.files));
     const first = elements.folder.files[0];
     elements.source.textContent = first ? first.webkitRelativePath.split("/")[0] : "";
     startViewer();
@@ -255,22 +416,26 @@ function setUp() {
     event.preventDefault();
     document.body.classList.remove("dropping");
     const { name, found } = await droppedFiles(event.dataTransfer.items);
-    files = await readFiles(found);
+    source = await localFolder(found);
     elements.source.textContent = name;
     startViewer();
   });
   document.addEventListener("keydown", typedCharacter);
   elements.screen.addEventListener("mousedown", clicked);
   window.addEventListener("resize", fitScreen);
+  watchPixelRatio();
+  // The module first, so that its fetch starts with the data's.
+  moduleFor(elements.mode.value);
   const data = params.get("data");
   if (data !== null) {
-    fetchFolder(data).then((read) => {
-      files = read;
-      startViewer();
-    });
+    const folder = data.endsWith("/") ? data : `${data}/`;
+    source = fetchFolder(folder, false);
+    elements.source.textContent = folder;
   } else {
-    moduleFor(elements.mode.value);
+    source = fetchFolder(BUNDLED_WORLD, true);
+    elements.source.textContent = "the demo world, or drop a folder on the page";
   }
+  startViewer();
 }
 
 setUp();

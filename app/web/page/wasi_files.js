@@ -1,7 +1,7 @@
 // The part of WASI the module's C library calls, over files held in memory: the page reads the
-// data folder into a Map of name -> Uint8Array, and the viewer's own loaders (fopen, fread)
-// read them from there. Only reading is possible: an open that would create, truncate or write
-// is refused, as the viewer never writes.
+// data folder into arriving files (below), and the viewer's own loaders (fopen, fread) read them
+// from there. Only reading is possible: an open that would create, truncate or write is refused,
+// as the viewer never writes.
 "use strict";
 
 const WASI_SUCCESS = 0;
@@ -17,6 +17,35 @@ const WASI_RIGHTS_WRITING = (1n << 6n) | (1n << 10n); // fd_write, path_create_d
 const WASI_FDFLAGS_APPEND = 1;
 const PREOPENED_DIRECTORY = 3; // the data folder, the viewer's working folder
 const PREOPENED_NAME = "/";
+
+// The data folder's files as they come over the network: a name is pending from expect() until
+// settle() gives its bytes, or null when the folder has no such file. The viewer may not open a
+// pending file: fopen would take it for missing, and the page holds the viewer until it comes.
+function makeArrivingFiles() {
+  const settled = new Map(); // name -> Uint8Array, or null for a file the folder lacks
+  const pending = new Map(); // name -> {promise, resolve}
+  return {
+    expect(name) {
+      if (settled.has(name) || pending.has(name)) return;
+      let resolve = null;
+      const promise = new Promise((done) => {
+        resolve = done;
+      });
+      pending.set(name, { promise, resolve });
+    },
+    settle(name, data) {
+      settled.set(name, data);
+      const waiting = pending.get(name);
+      pending.delete(name);
+      if (waiting !== undefined) waiting.resolve();
+    },
+    isPending: (name) => pending.has(name),
+    // Resolves once the file has come or is known to be missing.
+    arrival: (name) => (pending.has(name) ? pending.get(name).promise : Promise.resolve()),
+    get: (name) => settled.get(name) || undefined,
+    has: (name) => Boolean(settled.get(name)),
+  };
+}
 
 function makeWasiFiles(files, log) {
   let memory = null;
@@ -63,7 +92,9 @@ function makeWasiFiles(files, log) {
           (BigInt(rightsBase) & WASI_RIGHTS_WRITING) !== 0n) {
         return WASI_EACCES;
       }
-      const data = files.get(fileName(pathPointer, pathLength));
+      const name = fileName(pathPointer, pathLength);
+      if (files.isPending(name)) throw new Error(`${name} was opened before it arrived`);
+      const data = files.get(name);
       if (data === undefined) return WASI_ENOENT;
       const fd = nextFd++;
       open.set(fd, { data, position: 0 });
