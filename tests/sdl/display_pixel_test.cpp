@@ -9,7 +9,7 @@
 #include "display/memory/overlay_font.h"
 #include "display/palette_block.h"
 #include "display/sdl/sdl_display.h"
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "display/memory/overlay_font.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
-#include "tools/export/png_file.h"
+#include "tools/common/png_file.h"
 #include "view/commands.h"
 #include "view/drawn_window.h"
 #include "view/render_frame.h"
