@@ -36,9 +36,9 @@ std::string DisplayModeFailureText(int width, int height,
     return text + " Try " + others + ".";
 }
 
-std::string SetUpStepFailureText(const char *step, const char *errorName, std::uint32_t code) {
+std::string SetUpStepFailureText(SetUpStep step, const char *errorName, std::uint32_t code) {
     char hex[16];
     (void)std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-    return std::string("The display could not be set up: ") + step + " failed with " + errorName +
-           " (" + hex + ").";
+    return std::string("The display could not be set up: ") + SetUpStepName(step) +
+           " failed with " + errorName + " (" + hex + ").";
 }

@@ -1,6 +1,8 @@
 #pragma once
 // What the Windows programs say when the display cannot be set up, in words a user can act on.
 
+#include "display/setup_step.h"
+
 #include <cstdint>
 #include <string>
 
@@ -23,4 +25,4 @@ inline constexpr ViewerMode VIEWER_MODES[VIEWER_MODE_COUNT] = {
 std::string DisplayModeFailureText(int width, int height, const bool (&offered)[VIEWER_MODE_COUNT]);
 
 // Any other set-up step: its name, and the error's name and code.
-std::string SetUpStepFailureText(const char *step, const char *errorName, std::uint32_t code);
+std::string SetUpStepFailureText(SetUpStep step, const char *errorName, std::uint32_t code);

@@ -1,13 +1,15 @@
-// RenderFrame on the SDL software surfaces for one display mode, against the irreducible cost
+// RenderFrame on the memory module's frame for one display mode, against the irreducible cost
 // measured in the same run: a memset of the back buffer plus a memcpy of as many bytes as the
 // frame's tile copies move (the floor), plus the frame's terrain lookups timed alone. Also the
-// presentation, and the start-up to the first frame. The demo world is read from
+// conversion a present makes, and the start-up to the first frame. The demo world is read from
 // DRAVIK_WORLD_DIR; the worst case is built in memory over it.
 
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/pixel_rows.h"
-#include "display/sdl/sdl_display.h"
+#include "display/memory/memory_display.h"
+#include "display/memory/memory_draw.h"
+#include "display/memory/pixel_rows.h"
+#include "display/palette_block.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "view/commands.h"
@@ -15,7 +17,6 @@
 #include "view/render_frame.h"
 #include "view/view_state.h"
 
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -127,7 +128,7 @@ void Frame(benchmark::State &state, bool worst) {
     for ([[maybe_unused]] auto _ : state) {
         RenderFrame();
     }
-    benchmark::DoNotOptimize(BackBufferSurface->pixels);
+    benchmark::DoNotOptimize(BackBufferPixels);
     state.counters["copied_bytes"] = static_cast<double>(CopiedBytes());
 }
 
@@ -162,56 +163,33 @@ void Lookups(benchmark::State &state, bool worst) {
     }
 }
 
-// The conversion alone: INDEX8 through the palette into 32-bit texels.
+// The conversion a present makes: the frame through the palette into 32-bit texels.
 void ExpandForPresent(benchmark::State &state) {
     LoadDemoWorld();
     RenderFrame();
-    std::uint32_t colours[256];
-    for (int i = 0; i < 256; ++i) {
-        const SDL_Color c = DisplayPalette->colors[i];
-        colours[i] = 0xFF000000U | (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b;
+    std::uint32_t colours[PALETTE_ENTRIES];
+    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
+        const PaletteEntry &e = DisplayPalette[i];
+        colours[i] =
+            0xFF000000U | (std::uint32_t{e.red} << 16) | (std::uint32_t{e.green} << 8) | e.blue;
     }
     std::vector<std::uint32_t> texels(static_cast<std::size_t>(W) * H);
     for ([[maybe_unused]] auto _ : state) {
-        ExpandIndexedRows(static_cast<const std::uint8_t *>(BackBufferSurface->pixels),
-                          BackBufferSurface->pitch, colours, texels.data(), W * 4, W, H);
+        ExpandIndexedRows(BackBufferPixels, W, colours, texels.data(), W * 4, W, H);
         benchmark::DoNotOptimize(texels.data());
     }
 }
 
-// Lock, convert, unlock, copy at logical size and present, on SDL's software renderer.
-void Present(benchmark::State &state) {
-    ReleaseDisplay();
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        state.SkipWithError("no SDL video");
-        return;
-    }
-    SDL_Window *window = SDL_CreateWindow("Dravik", 0, 0, W, H, SDL_WINDOW_HIDDEN);
-    SDL_Renderer *renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    std::filesystem::current_path(DemoWorld());
-    InitDisplay(window, renderer);
-    LoadTerrainTable();
-    ClearBackBuffer(DrawRect{0, 0, W, H}, CLEAR_FILL_VALUE);
-    for ([[maybe_unused]] auto _ : state) {
-        PresentBackBuffer();
-    }
-    ReleaseDisplay();
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
-    InitDisplay(nullptr, nullptr);
-}
-
-// The program's own start-up work up to its first frame, without the window system: the
-// terrain table and first segment, the palette, both surfaces, the sheet from tiles.bmp.
+// The start-up work up to the first frame that every platform shares: the terrain table and
+// first segment, the palette, the sheet made ready for a picture. Decoding the picture is each
+// platform's loader's, timed with the running programs (bench/programs.py).
 void StartUp(benchmark::State &state) {
     std::filesystem::current_path(DemoWorld());
     for ([[maybe_unused]] auto _ : state) {
-        ReleaseDisplay();
         ViewState = ViewStateFields{};
         LoadTerrainTable();
-        InitDisplay(nullptr, nullptr);
+        LoadDisplayPalette(TILE_SHEET_FILE);
+        ClearTileSheet();
         RenderFrame();
     }
 }
@@ -273,17 +251,19 @@ BENCHMARK_CAPTURE(Frame, worst, true)->Apply(Repeated);
 BENCHMARK_CAPTURE(Floor, worst, true)->Apply(Repeated);
 BENCHMARK_CAPTURE(Lookups, worst, true)->Apply(Repeated);
 BENCHMARK(ExpandForPresent)->Apply(Once);
-BENCHMARK(Present)->Apply(Once);
 BENCHMARK(StartUp)->Apply(Once);
 // NOLINTEND(clang-analyzer-cplusplus.NewDeleteLeaks)
 
+// The frame is composed, never shown: presenting is each platform's own.
+void PresentBackBuffer() {}
+
 int main(int argc, char **argv) {
-    InitDisplay(nullptr, nullptr); // surfaces only: a frame ends without presenting
+    LoadDisplayPalette(TILE_SHEET_FILE);
+    ClearTileSheet();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintRatios(reporter);
-    ReleaseDisplay();
     benchmark::Shutdown();
     return 0;
 }

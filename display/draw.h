@@ -1,7 +1,9 @@
 #pragma once
 // The drawing operations that the frame composition issues, in this order within a frame: one
-// clear, any number of keyed tile copies, the overlay text, one present. Each platform defines
-// them once (display/win32, display/sdl); the tests define a recording fake.
+// clear, any number of keyed tile copies, the overlay text, one present. display/win32 defines
+// them on DirectDraw; display/memory defines all but the present on plain memory, and whoever
+// draws there presents in its own way (display/sdl, display/web, the export, the benchmarks).
+// The tests define a recording fake.
 
 #include <cstdint>
 

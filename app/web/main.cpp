@@ -2,6 +2,7 @@
 // fills and reads. The page owns the timer; the pass keeps the native loop's shape.
 
 #include "display/display_mode.h"
+#include "display/draw.h"
 #include "display/web/web_display.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"

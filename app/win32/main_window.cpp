@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -62,8 +61,8 @@ HRESULT WINAPI NoteOfferedMode(DDSURFACEDESC2 *mode, void *context) {
 // What the user is told when set-up failed: for a refused mode, the viewers whose modes this
 // screen does offer; otherwise the step and DirectDraw's error.
 std::string SetUpFailureText(HRESULT code) {
-    if (std::strcmp(SetUpStepName, "SetDisplayMode") != 0) {
-        return SetUpStepFailureText(SetUpStepName, DirectDrawErrorName(code),
+    if (LastSetUpStep != SetUpStep::SET_DISPLAY_MODE) {
+        return SetUpStepFailureText(LastSetUpStep, DirectDrawErrorName(code),
                                     static_cast<std::uint32_t>(code));
     }
     bool offered[VIEWER_MODE_COUNT] = {};

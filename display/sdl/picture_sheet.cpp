@@ -1,43 +1,13 @@
 #include "display/sdl/picture_sheet.h"
 
-#include "display/draw.h"
-#include "display/palette_match.h"
+#include "display/memory/memory_display.h"
+#include "display/palette_block.h"
 
-#include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// An 8-bit picture: one mapping per colour-table entry.
-void MapIndexedPicture(SDL_Surface *picture, const PaletteEntry palette[PALETTE_ENTRIES],
-                       SDL_Surface *sheet, int width, int height) {
-    PaletteEntry own[PALETTE_ENTRIES];
-    ReadPaletteEntries(picture->format->palette, own);
-    std::uint8_t map[PALETTE_ENTRIES];
-    MapColourTable(own, std::min(picture->format->palette->ncolors, PALETTE_ENTRIES), palette, map);
-    for (int y = 0; y < height; ++y) {
-        const auto *in = static_cast<const std::uint8_t *>(picture->pixels) + y * picture->pitch;
-        auto *out = static_cast<std::uint8_t *>(sheet->pixels) + y * sheet->pitch;
-        for (int x = 0; x < width; ++x) {
-            out[x] = map[in[x]];
-        }
-    }
-}
-
-// Any other picture: converted to 32 bits first.
-bool MapTrueColourPicture(SDL_Surface *picture, const PaletteEntry palette[PALETTE_ENTRIES],
-                          SDL_Surface *sheet, int width, int height) {
-    SDL_Surface *rgb = SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_RGB888, 0);
-    if (rgb == nullptr) {
-        return false;
-    }
-    MapColourRows(static_cast<const std::uint32_t *>(rgb->pixels), rgb->pitch, palette,
-                  static_cast<std::uint8_t *>(sheet->pixels), sheet->pitch, width, height);
-    SDL_FreeSurface(rgb);
-    return true;
-}
-
-} // namespace
-
+// A picture's own colour table as colour matching takes it.
 void ReadPaletteEntries(const SDL_Palette *palette, PaletteEntry entries[PALETTE_ENTRIES]) {
     for (int i = 0; i < PALETTE_ENTRIES; ++i) {
         const SDL_Color c = i < palette->ncolors ? palette->colors[i] : SDL_Color{0, 0, 0, 255};
@@ -45,18 +15,33 @@ void ReadPaletteEntries(const SDL_Palette *palette, PaletteEntry entries[PALETTE
     }
 }
 
-bool FillSheetFromPicture(SDL_Surface *picture, const SDL_Palette *palette, SDL_Surface *sheet) {
-    SDL_FillRect(sheet, nullptr, TRANSPARENT_INDEX);
+// Any picture but an 8-bit one: converted to 32 bits first.
+bool MapTrueColourPicture(SDL_Surface *picture) {
+    SDL_Surface *rgb = SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_RGB888, 0);
+    if (rgb == nullptr) {
+        return false;
+    }
+    MapColourPictureRows(static_cast<const std::uint32_t *>(rgb->pixels), rgb->pitch, rgb->w, 0,
+                         rgb->h);
+    SDL_FreeSurface(rgb);
+    return true;
+}
+
+} // namespace
+
+bool FillSheetFromPicture(SDL_Surface *picture) {
+    ClearTileSheet();
     if (picture == nullptr) {
         return false;
     }
-    PaletteEntry entries[PALETTE_ENTRIES];
-    ReadPaletteEntries(palette, entries);
-    const int width = std::min(picture->w, sheet->w);
-    const int height = std::min(picture->h, sheet->h);
-    if (picture->format->format == SDL_PIXELFORMAT_INDEX8 && picture->format->palette != nullptr) {
-        MapIndexedPicture(picture, entries, sheet, width, height);
-        return true;
+    const SDL_Palette *own = picture->format->palette;
+    if (picture->format->format != SDL_PIXELFORMAT_INDEX8 || own == nullptr) {
+        return MapTrueColourPicture(picture);
     }
-    return MapTrueColourPicture(picture, entries, sheet, width, height);
+    // An 8-bit picture: one mapping per colour-table entry.
+    PaletteEntry table[PALETTE_ENTRIES];
+    ReadPaletteEntries(own, table);
+    MapIndexedPicture(static_cast<const std::uint8_t *>(picture->pixels), picture->pitch,
+                      picture->w, picture->h, table, own->ncolors);
+    return true;
 }

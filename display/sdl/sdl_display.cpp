@@ -3,9 +3,8 @@
 #include "display/bitmap_extent.h"
 #include "display/bitmap_header.h"
 #include "display/display_mode.h"
-#include "display/draw.h"
+#include "display/memory/memory_display.h"
 #include "display/palette_block.h"
-#include "display/palette_match.h"
 #include "display/sdl/picture_sheet.h"
 
 #include <cstddef>
@@ -13,11 +12,6 @@
 SDL_Renderer *DisplayRenderer = nullptr;
 bool WindowNeedsClear = true;
 SDL_Texture *PresentTexture = nullptr;
-SDL_Surface *BackBufferSurface = nullptr;
-SDL_Surface *TileSheetSurface = nullptr;
-SDL_Palette *DisplayPalette = nullptr;
-std::uint8_t OverlayInkIndex = 0;
-std::uint8_t OverlayPaperIndex = 0;
 
 namespace {
 
@@ -30,41 +24,7 @@ SDL_Texture *MakePresentTexture(SDL_Renderer *renderer) {
     return SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, W, H);
 }
 
-SDL_Surface *MakeIndexedSurface(int width, int height) {
-    SDL_Surface *surface =
-        SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8);
-    if (surface != nullptr) {
-        SDL_SetSurfacePalette(surface, DisplayPalette);
-    }
-    return surface;
-}
-
-void ChooseOverlayColours() {
-    PaletteEntry entries[PALETTE_ENTRIES];
-    ReadPaletteEntries(DisplayPalette, entries);
-    OverlayInkIndex = NearestPaletteIndex(entries, 0, 0, 0);
-    OverlayPaperIndex = NearestPaletteIndex(entries, 255, 255, 255);
-}
-
 } // namespace
-
-SDL_Palette *LoadTilePalette(const char *path) {
-    unsigned char block[PALETTE_BLOCK_SIZE];
-    (void)ReadPaletteBlock(path, block);
-    PaletteEntry entries[PALETTE_ENTRIES];
-    BuildShownPalette(block, entries);
-    SDL_Palette *palette = SDL_AllocPalette(PALETTE_ENTRIES);
-    if (palette == nullptr) {
-        return nullptr;
-    }
-    SDL_Color colours[PALETTE_ENTRIES];
-    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        // The flags byte has no meaning to SDL; every entry is opaque.
-        colours[i] = SDL_Color{entries[i].red, entries[i].green, entries[i].blue, 255};
-    }
-    SDL_SetPaletteColors(palette, colours, 0, PALETTE_ENTRIES);
-    return palette;
-}
 
 SDL_Surface *LoadTilePicture(const char *path) {
     SDL_RWops *file = SDL_RWFromFile(path, "rb");
@@ -83,7 +43,7 @@ SDL_Surface *LoadTilePicture(const char *path) {
 void LoadTileSheet() {
     // Read from disk every time, like the other platform's loader.
     SDL_Surface *picture = LoadTilePicture(TILE_SHEET_FILE);
-    FillSheetFromPicture(picture, DisplayPalette, TileSheetSurface);
+    FillSheetFromPicture(picture);
     SDL_FreeSurface(picture);
 }
 
@@ -100,20 +60,7 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
             return -1;
         }
     }
-    DisplayPalette = LoadTilePalette(TILE_SHEET_FILE);
-    if (DisplayPalette == nullptr) {
-        return -1;
-    }
-    ChooseOverlayColours();
-    // One palette object on both surfaces: only then does SDL copy indices one to one.
-    BackBufferSurface = MakeIndexedSurface(W, H);
-    if (BackBufferSurface == nullptr) {
-        return -1;
-    }
-    TileSheetSurface = MakeIndexedSurface(TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT);
-    if (TileSheetSurface == nullptr) {
-        return -1;
-    }
+    LoadDisplayPalette(TILE_SHEET_FILE);
     LoadTileSheet();
     return 0;
 }
@@ -151,12 +98,6 @@ void ReleaseDisplay() {
         SDL_DestroyTexture(PresentTexture);
         PresentTexture = nullptr;
     }
-    SDL_FreeSurface(TileSheetSurface);
-    TileSheetSurface = nullptr;
-    SDL_FreeSurface(BackBufferSurface);
-    BackBufferSurface = nullptr;
-    SDL_FreePalette(DisplayPalette);
-    DisplayPalette = nullptr;
     DisplayRenderer = nullptr;
     RenderingLost = false;
 }

@@ -1,24 +1,17 @@
 #pragma once
-// The SDL2 display: an 8-bit indexed back buffer of the build's W x H and a 1300 x 3900 tile
-// sheet sharing one palette, shown through a streaming texture at logical size W x H.
-
-#include "display/draw.h"
+// The SDL2 display: the memory module's frame (display/memory) shown through a streaming texture
+// at logical size W x H, and the tile picture loaded by SDL onto the memory module's sheet.
 
 #include <SDL.h>
 
-#include <cstdint>
-
 // The process-wide display slots; empty before InitDisplay and after ReleaseDisplay.
-extern SDL_Renderer *DisplayRenderer;  // not owned: the shell makes and destroys it
-extern SDL_Texture *PresentTexture;    // the back buffer's colours, W x H, 32-bit RGB
-extern SDL_Surface *BackBufferSurface; // INDEX8, W x H, target of all drawing
-extern SDL_Surface *TileSheetSurface;  // INDEX8, 1300 x 3900
-extern SDL_Palette *DisplayPalette;    // shared by both surfaces
+extern SDL_Renderer *DisplayRenderer; // not owned: the shell makes and destroys it
+extern SDL_Texture *PresentTexture;   // the back buffer's colours, W x H, 32-bit RGB
 
-// Takes the display: shows the window, sets the renderer's logical size, and makes the texture,
-// the surfaces, the palette and the sheet's contents. Returns a negative code on failure,
-// leaving what was made in its slot. With no window and renderer (tests, benchmarks) only the
-// surfaces and palette are made and presenting does nothing.
+// Takes the display: shows the window, sets the renderer's logical size and makes the texture,
+// then the palette and the sheet's contents. Returns a negative code on failure, leaving what
+// was made in its slot. With no window and renderer (tests) only the palette and the sheet are
+// made and presenting does nothing.
 int InitDisplay(SDL_Window *window, SDL_Renderer *renderer);
 
 // Fits the picture to the window's present size, its aspect kept: in whole multiples where the
@@ -33,17 +26,12 @@ extern bool WindowNeedsClear;
 // Called for SDL's reports that render targets or the whole device were reset.
 void NoteRenderingLost();
 
-// Recreates what was reported lost since the last call: the presentation texture. The
-// surfaces live in system memory and are never lost.
+// Recreates what was reported lost since the last call: the presentation texture. The frame and
+// the sheet live in plain memory and are never lost.
 void RestoreLostSurfaces();
 
-// Frees the texture, the surfaces and the palette, and empties their slots.
+// Frees the texture and empties the slots.
 void ReleaseDisplay();
-
-// The palette shown for the header of path by the portable rule (BuildShownPalette), or nullptr
-// when none can be allocated. A file that cannot be opened gives the palette of a block of zero
-// bytes, as the Windows build makes it: black but for entry 255.
-SDL_Palette *LoadTilePalette(const char *path);
 
 // The picture in the bitmap file at path, or nullptr when SDL cannot read it or its header
 // claims more than MAX_PICTURE_PIXELS.
@@ -51,7 +39,3 @@ SDL_Surface *LoadTilePicture(const char *path);
 
 // Fills the tile sheet from tiles.bmp; without a picture the sheet holds the transparent index.
 void LoadTileSheet();
-
-// Overlay colours: the palette entries nearest to black and to white.
-extern std::uint8_t OverlayInkIndex;
-extern std::uint8_t OverlayPaperIndex;

@@ -2,19 +2,16 @@
 
 #include "display/bitmap_extent.h"
 #include "display/bitmap_header.h"
-#include "display/palette_match.h"
+#include "display/memory/memory_display.h"
+#include "display/memory/palette_match.h"
+#include "display/palette_block.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-std::uint8_t BackBufferPixels[W * H];
-std::uint8_t TileSheetPixels[TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT];
-PaletteEntry DisplayPalette[PALETTE_ENTRIES];
 std::uint32_t PresentPixels[W * H];
-std::uint8_t OverlayInkIndex = 0;
-std::uint8_t OverlayPaperIndex = 0;
 
 namespace {
 
@@ -65,13 +62,8 @@ bool PlainIndexedPicture(const BitmapHeader &header, std::int64_t fileSize) {
 } // namespace
 
 void InitDisplay() {
-    // Without a file the block stays zero, and the palette is what that block makes.
-    unsigned char block[PALETTE_BLOCK_SIZE];
-    (void)ReadPaletteBlock(TILE_SHEET_FILE, block);
-    BuildShownPalette(block, DisplayPalette);
-    OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
-    OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);
-    std::memset(TileSheetPixels, TRANSPARENT_INDEX, sizeof TileSheetPixels);
+    LoadDisplayPalette(TILE_SHEET_FILE);
+    ClearTileSheet();
 }
 
 bool TilePictureLoadable() {
@@ -99,9 +91,7 @@ void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
                 out[x] = (std::uint32_t{in[0]} << 16) | (std::uint32_t{in[1]} << 8) | in[2];
             }
         }
-        MapColourRows(BandColours, used * 4, DisplayPalette,
-                      TileSheetPixels + static_cast<long>(top + done) * TILE_SHEET_WIDTH,
-                      TILE_SHEET_WIDTH, used, band);
+        MapColourPictureRows(BandColours, used * 4, used, top + done, band);
     }
 }
 

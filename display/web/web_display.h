@@ -1,28 +1,16 @@
 #pragma once
-// The web display: an 8-bit indexed back buffer of the build's W x H and a 1300 x 3900 tile
-// sheet in the module's memory, sharing one palette. Presenting expands the back buffer through
-// the palette into RGBA pixels, which the page puts on its canvas.
+// The web display: presents the memory module's frame (display/memory) as RGBA pixels, which the
+// page puts on its canvas, and maps the picture the browser decoded onto the memory sheet.
 
 #include "display/display_mode.h"
-#include "display/draw.h"
-#include "display/palette_block.h"
 
 #include <cstdint>
-
-extern std::uint8_t BackBufferPixels[W * H];
-extern std::uint8_t TileSheetPixels[TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT];
-extern PaletteEntry DisplayPalette[PALETTE_ENTRIES];
 
 // The presented frame: four bytes per pixel, red, green, blue, alpha, as a canvas takes them.
 extern std::uint32_t PresentPixels[W * H];
 
-// Overlay colours: the palette entries nearest to black and to white.
-extern std::uint8_t OverlayInkIndex;
-extern std::uint8_t OverlayPaperIndex;
-
-// Makes the palette from the header of tiles.bmp by the portable rule, or the default palette
-// when the file cannot be opened, chooses the overlay colours, and fills the sheet with the
-// transparent index until a picture is mapped onto it.
+// Makes the palette from the header of tiles.bmp by the portable rule, chooses the overlay
+// colours, and fills the sheet with the transparent index until a picture is mapped onto it.
 void InitDisplay();
 
 // Whether tiles.bmp passes the native loader's own checks beyond the format: it holds the

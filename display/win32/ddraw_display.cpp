@@ -8,7 +8,7 @@ IDirectDraw7 *DisplayObject = nullptr;
 IDirectDrawSurface7 *PrimarySurface = nullptr;
 IDirectDrawSurface7 *BackBuffer = nullptr;
 IDirectDrawSurface7 *TileSheetSurface = nullptr;
-const char *SetUpStepName = nullptr;
+SetUpStep LastSetUpStep = SetUpStep::CREATE_DISPLAY_OBJECT;
 
 namespace {
 
@@ -72,23 +72,23 @@ template <typename Interface> void ReleaseSlot(Interface *&slot) {
 } // namespace
 
 HRESULT InitDirectDraw(HWND window) {
-    SetUpStepName = "DirectDrawCreateEx";
+    LastSetUpStep = SetUpStep::CREATE_DISPLAY_OBJECT;
     HRESULT code = DirectDrawCreateEx(nullptr, reinterpret_cast<void **>(&DisplayObject),
                                       IID_IDirectDraw7, nullptr);
     if (code < 0) {
         return code;
     }
-    SetUpStepName = "SetCooperativeLevel";
+    LastSetUpStep = SetUpStep::SET_COOPERATIVE_LEVEL;
     code = DisplayObject->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN);
     if (code < 0) {
         return code;
     }
-    SetUpStepName = "SetDisplayMode";
+    LastSetUpStep = SetUpStep::SET_DISPLAY_MODE;
     code = DisplayObject->SetDisplayMode(W, H, DISPLAY_BITS_PER_PIXEL, 0, 0);
     if (code < 0) {
         return code;
     }
-    SetUpStepName = "CreateSurface (the primary surface)";
+    LastSetUpStep = SetUpStep::CREATE_PRIMARY_SURFACE;
     code = CreatePrimarySurface();
     if (code < 0) {
         return code;
@@ -98,12 +98,12 @@ HRESULT InitDirectDraw(HWND window) {
     if (palette != nullptr) {
         (void)PrimarySurface->SetPalette(palette);
     }
-    SetUpStepName = "GetAttachedSurface (the back buffer)";
+    LastSetUpStep = SetUpStep::FETCH_BACK_BUFFER;
     code = FetchBackBuffer();
     if (code < 0) {
         return code;
     }
-    SetUpStepName = "CreateSurface (the tile sheet)";
+    LastSetUpStep = SetUpStep::CREATE_TILE_SHEET;
     code = CreateTileSheetSurface();
     if (code < 0) {
         return code;

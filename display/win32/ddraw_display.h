@@ -2,6 +2,8 @@
 // The DirectDraw display: exclusive full screen in the build's mode, a flipping primary surface
 // with one back buffer, and the off-screen tile sheet filled from tiles.bmp.
 
+#include "display/setup_step.h"
+
 #include <windows.h>
 
 #include <ddraw.h>
@@ -17,9 +19,8 @@ extern IDirectDrawSurface7 *TileSheetSurface;
 // returns it; otherwise returns the (non-negative) code of the tile sheet's creation.
 HRESULT InitDirectDraw(HWND window);
 
-// The set-up step InitDirectDraw took last: after a failure, the one that failed (its DirectDraw
-// call's name).
-extern const char *SetUpStepName;
+// The set-up step InitDirectDraw took last: after a failure, the one that failed.
+extern SetUpStep LastSetUpStep;
 
 // After a failed set-up: gives the screen back (the desktop's mode, the normal cooperative
 // level) and releases whatever set-up made, emptying every slot.

@@ -1,17 +1,20 @@
-// The SDL display on real surfaces: the clear, the keyed copy and its refusals, the sheet's
-// indices from 8-bit and 24-bit pictures, entries 0 and 255, the overlay box, the palette without
-// tiles.bmp, presentation.
+// The SDL display on the memory module's frame and sheet: the clear, the keyed copy and its
+// refusals, the sheet's indices from 8-bit and 24-bit pictures SDL loads, entries 0 and 255, the
+// overlay box, the palette without tiles.bmp, presentation.
 
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/overlay_font.h"
+#include "display/memory/memory_display.h"
+#include "display/memory/memory_draw.h"
+#include "display/memory/overlay_font.h"
 #include "display/palette_block.h"
 #include "display/sdl/sdl_display.h"
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -73,22 +76,26 @@ bool WriteBmp24(const char *path, int width, int height,
     return WriteBitmapFile(path, layout, {}, rows);
 }
 
-std::uint8_t Pixel(const SDL_Surface *surface, int x, int y) {
-    return static_cast<const std::uint8_t *>(surface->pixels)[y * surface->pitch + x];
+// The back buffer and the sheet, each with its width.
+struct Pixels {
+    const std::uint8_t *pixels;
+    int width;
+    int height;
+};
+const Pixels BACK{BackBufferPixels, W, H};
+const Pixels SHEET{TileSheetPixels, SHEET_W, SHEET_H};
+
+std::uint8_t Pixel(const Pixels &surface, int x, int y) {
+    return surface.pixels[y * surface.width + x];
 }
 
-int CountPixels(const SDL_Surface *surface, std::uint8_t index) {
-    int count = 0;
-    for (int y = 0; y < surface->h; ++y) {
-        for (int x = 0; x < surface->w; ++x) {
-            count += Pixel(surface, x, y) == index ? 1 : 0;
-        }
-    }
-    return count;
+int CountPixels(const Pixels &surface, std::uint8_t index) {
+    return static_cast<int>(std::count(
+        surface.pixels, surface.pixels + static_cast<long>(surface.width) * surface.height, index));
 }
 
-bool SameColour(const SDL_Color &a, const BitmapColour &b) {
-    return a.r == b.red && a.g == b.green && a.b == b.blue;
+bool SameColour(const PaletteEntry &a, const BitmapColour &b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
 // Each test runs in a folder of its own, where it writes the tiles.bmp it needs.
@@ -130,18 +137,9 @@ class SdlDisplay : public testing::Test {
 TEST_F(SdlDisplay, ClearWritesTheFillValuesLowByte) {
     InitWithTestSheet();
     ClearAll();
-    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H);
+    EXPECT_EQ(CountPixels(BACK, 170), W * H);
     ClearBackBuffer(DrawRect{0, 0, W, H}, 0x123456);
-    EXPECT_EQ(CountPixels(BackBufferSurface, 0x56), W * H);
-}
-
-TEST_F(SdlDisplay, BothSurfacesShareOnePalette) {
-    InitWithTestSheet();
-    EXPECT_EQ(BackBufferSurface->format->palette, TileSheetSurface->format->palette);
-    EXPECT_EQ(BackBufferSurface->w, W);
-    EXPECT_EQ(BackBufferSurface->h, H);
-    EXPECT_EQ(TileSheetSurface->w, SHEET_W);
-    EXPECT_EQ(TileSheetSurface->h, SHEET_H);
+    EXPECT_EQ(CountPixels(BACK, 0x56), W * H);
 }
 
 TEST_F(SdlDisplay, CopySkipsTheKeyAndCopiesEverythingElseOneToOne) {
@@ -154,7 +152,7 @@ TEST_F(SdlDisplay, CopySkipsTheKeyAndCopiesEverythingElseOneToOne) {
     for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 200; ++x) {
             const std::uint8_t source = SheetPattern(x, y);
-            const std::uint8_t shown = Pixel(BackBufferSurface, 10 + x, 5 + y);
+            const std::uint8_t shown = Pixel(BACK, 10 + x, 5 + y);
             if (source == TRANSPARENT_INDEX) {
                 EXPECT_EQ(shown, 170) << x << "," << y;
                 ++kept;
@@ -166,7 +164,7 @@ TEST_F(SdlDisplay, CopySkipsTheKeyAndCopiesEverythingElseOneToOne) {
     }
     EXPECT_GT(kept, 0);
     // Nothing else touched.
-    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H - 600 + kept + copiedClear);
+    EXPECT_EQ(CountPixels(BACK, 170), W * H - 600 + kept + copiedClear);
 }
 
 TEST_F(SdlDisplay, CopyLeavingEitherSurfaceAtAnyEdgeIsRefusedWhole) {
@@ -189,7 +187,7 @@ TEST_F(SdlDisplay, CopyLeavingEitherSurfaceAtAnyEdgeIsRefusedWhole) {
     for (const auto &copy : refused) {
         ClearAll();
         CopyTile(copy[0], copy[1]);
-        EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H)
+        EXPECT_EQ(CountPixels(BACK, 170), W * H)
             << "source " << copy[0].left << "," << copy[0].top << "," << copy[0].right << ","
             << copy[0].bottom << " destination " << copy[1].left << "," << copy[1].top << ","
             << copy[1].right << "," << copy[1].bottom;
@@ -203,7 +201,7 @@ TEST_F(SdlDisplay, CopyTouchingTheFarEdgesIsDrawn) {
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 4; ++x) {
             const std::uint8_t source = SheetPattern(SHEET_W - 4 + x, SHEET_H - 4 + y);
-            EXPECT_EQ(Pixel(BackBufferSurface, W - 4 + x, H - 4 + y),
+            EXPECT_EQ(Pixel(BACK, W - 4 + x, H - 4 + y),
                       source == TRANSPARENT_INDEX ? 170 : source);
         }
     }
@@ -214,12 +212,12 @@ TEST_F(SdlDisplay, EightBitSheetKeepsEveryIndexAndThePaletteIsTheColourTable) {
         WriteTestSheet(topDown);
         ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
         for (int i = 0; i < 256; ++i) {
-            EXPECT_TRUE(SameColour(DisplayPalette->colors[i], TestColour(i))) << i;
+            EXPECT_TRUE(SameColour(DisplayPalette[i], TestColour(i))) << i;
         }
         int wrong = 0;
         for (int y = 0; y < SHEET_H; ++y) {
             for (int x = 0; x < SHEET_W; ++x) {
-                wrong += Pixel(TileSheetSurface, x, y) != SheetPattern(x, y) ? 1 : 0;
+                wrong += Pixel(SHEET, x, y) != SheetPattern(x, y) ? 1 : 0;
             }
         }
         EXPECT_EQ(wrong, 0) << (topDown ? "top-down" : "bottom-up");
@@ -237,7 +235,7 @@ TEST_F(SdlDisplay, EqualColoursLandOnTheFirstEntryOfThatColour) {
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
     for (int x = 0; x < 256; ++x) {
         const std::uint8_t expected = SheetPattern(x, 0) == 20 ? 10 : SheetPattern(x, 0);
-        EXPECT_EQ(Pixel(TileSheetSurface, x, 0), expected) << x;
+        EXPECT_EQ(Pixel(SHEET, x, 0), expected) << x;
     }
 }
 
@@ -265,12 +263,12 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
     };
     ASSERT_TRUE(WriteBmp24("tiles.bmp", SHEET_W, SHEET_H, colourOf));
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    ASSERT_TRUE(SameColour(DisplayPalette->colors[0], BitmapColour{0, 0, 0}));
-    ASSERT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
+    ASSERT_TRUE(SameColour(DisplayPalette[0], BitmapColour{0, 0, 0}));
+    ASSERT_TRUE(SameColour(DisplayPalette[255], BitmapColour{255, 255, 255}));
     for (int k = 1; k < 255; ++k) {
-        ASSERT_TRUE(SameColour(
-            DisplayPalette->colors[k],
-            BitmapColour{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), 77}))
+        ASSERT_TRUE(
+            SameColour(DisplayPalette[k], BitmapColour{static_cast<std::uint8_t>(k),
+                                                       static_cast<std::uint8_t>(255 - k), 77}))
             << k;
     }
     int wrong = 0;
@@ -278,7 +276,7 @@ TEST_F(SdlDisplay, TwentyFourBitSheetMapsEachColourToItsPaletteEntry) {
         for (int x = 0; x < SHEET_W; ++x) {
             const int k = (x + y) % 256;
             const int expected = (y == 0 && x < 8) ? 10 : k == 0 ? 1 : k == 255 ? 254 : k;
-            wrong += Pixel(TileSheetSurface, x, y) != expected ? 1 : 0;
+            wrong += Pixel(SHEET, x, y) != expected ? 1 : 0;
         }
     }
     EXPECT_EQ(wrong, 0);
@@ -296,15 +294,15 @@ TEST_F(SdlDisplay, EntriesZeroAndTwoFiftyFiveShowBlackAndWhiteAndTheirColoursMov
     table[255] = {5, 5, 5};
     ASSERT_TRUE(WriteBmp8("tiles.bmp", SHEET_W, SHEET_H, table, SheetPattern));
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[0], BitmapColour{0, 0, 0}));
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[60], TestColour(60)));
+    EXPECT_TRUE(SameColour(DisplayPalette[0], BitmapColour{0, 0, 0}));
+    EXPECT_TRUE(SameColour(DisplayPalette[255], BitmapColour{255, 255, 255}));
+    EXPECT_TRUE(SameColour(DisplayPalette[60], TestColour(60)));
     int wrong = 0;
     for (int y = 0; y < SHEET_H; ++y) {
         for (int x = 0; x < SHEET_W; ++x) {
             const std::uint8_t k = SheetPattern(x, y);
             const int expected = k == 0 ? 60 : k == 255 ? 0 : k;
-            wrong += Pixel(TileSheetSurface, x, y) != expected ? 1 : 0;
+            wrong += Pixel(SHEET, x, y) != expected ? 1 : 0;
         }
     }
     EXPECT_EQ(wrong, 0);
@@ -320,8 +318,8 @@ TEST_F(SdlDisplay, UnreadablePictureLeavesTheSheetTransparentButKeepsItsPalette)
     fs::copy_file("full.bmp", "tiles.bmp");
     fs::resize_file("tiles.bmp", PALETTE_BLOCK_SIZE);
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[142], TestColour(142)));
-    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+    EXPECT_TRUE(SameColour(DisplayPalette[142], TestColour(142)));
+    EXPECT_EQ(CountPixels(SHEET, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
 }
 
 // A bitmap that claims width x height 8-bit pixels, RLE-compressed, whose data is only the end
@@ -363,23 +361,23 @@ TEST_F(SdlDisplay, PictureClaimingMoreThanFourSheetsIsNotLoaded) {
     // As tiles.bmp: the palette still comes from the header, and no tile shows.
     fs::copy_file("giant.bmp", "tiles.bmp");
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[142], TestColour(142)));
-    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+    EXPECT_TRUE(SameColour(DisplayPalette[142], TestColour(142)));
+    EXPECT_EQ(CountPixels(SHEET, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
 }
 
 // As on Windows: the palette of a block that nothing filled, all black but for entry 255.
 TEST_F(SdlDisplay, WithoutTilesBmpThePaletteOfZeroBytesAndAnEmptySheet) {
     ASSERT_EQ(InitDisplay(nullptr, nullptr), 0);
     for (int i = 0; i < 255; ++i) {
-        EXPECT_TRUE(SameColour(DisplayPalette->colors[i], BitmapColour{0, 0, 0})) << i;
+        EXPECT_TRUE(SameColour(DisplayPalette[i], BitmapColour{0, 0, 0})) << i;
     }
-    EXPECT_TRUE(SameColour(DisplayPalette->colors[255], BitmapColour{255, 255, 255}));
+    EXPECT_TRUE(SameColour(DisplayPalette[255], BitmapColour{255, 255, 255}));
     EXPECT_EQ(OverlayInkIndex, 0);
     EXPECT_EQ(OverlayPaperIndex, 255);
-    EXPECT_EQ(CountPixels(TileSheetSurface, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
+    EXPECT_EQ(CountPixels(SHEET, TRANSPARENT_INDEX), SHEET_W * SHEET_H);
     ClearAll();
     CopyTile(DrawRect{0, 0, 55, 55}, DrawRect{0, 0, 55, 55});
-    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H);
+    EXPECT_EQ(CountPixels(BACK, 170), W * H);
 }
 
 TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
@@ -405,7 +403,7 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     int ink = 0;
     for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
         for (int x = 0; x < boxWidth; ++x) {
-            const std::uint8_t p = Pixel(BackBufferSurface, x, y);
+            const std::uint8_t p = Pixel(BACK, x, y);
             ASSERT_TRUE(p == 0 || p == 200) << x << "," << y << " is " << int{p};
             ink += p == 0 ? 1 : 0;
         }
@@ -415,7 +413,7 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     for (int y = 20; y < 20 + OVERLAY_CELL_HEIGHT; ++y) {
         int rowInk = 0;
         for (int x = 0; x < OVERLAY_CELL_WIDTH; ++x) {
-            rowInk += Pixel(BackBufferSurface, x, y) == 0 ? 1 : 0;
+            rowInk += Pixel(BACK, x, y) == 0 ? 1 : 0;
         }
         EXPECT_TRUE(rowInk == 0 || rowInk >= 5) << y;
     }
@@ -425,8 +423,7 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
             bool differ = false;
             for (int y = 20; y < 36 && !differ; ++y) {
                 for (int x = 0; x < OVERLAY_CELL_WIDTH && !differ; ++x) {
-                    differ = Pixel(BackBufferSurface, a * 8 + x, y) !=
-                             Pixel(BackBufferSurface, b * 8 + x, y);
+                    differ = Pixel(BACK, a * 8 + x, y) != Pixel(BACK, b * 8 + x, y);
                 }
             }
             EXPECT_TRUE(differ) << a << " " << b;
@@ -435,22 +432,20 @@ TEST_F(SdlDisplay, OverlayIsInkOnAnOpaqueBoxInTheNearestBlackAndWhite) {
     // "42" is the same two glyphs as in the first line.
     for (int y = 0; y < OVERLAY_CELL_HEIGHT; ++y) {
         for (int x = 0; x < OVERLAY_CELL_WIDTH; ++x) {
-            EXPECT_EQ(Pixel(BackBufferSurface, x, 40 + y),
-                      Pixel(BackBufferSurface, 32 + x, 20 + y));
-            EXPECT_EQ(Pixel(BackBufferSurface, 8 + x, 40 + y),
-                      Pixel(BackBufferSurface, 16 + x, 20 + y));
+            EXPECT_EQ(Pixel(BACK, x, 40 + y), Pixel(BACK, 32 + x, 20 + y));
+            EXPECT_EQ(Pixel(BACK, 8 + x, 40 + y), Pixel(BACK, 16 + x, 20 + y));
         }
     }
     // Outside the two boxes nothing changed.
     const int boxes = boxWidth * OVERLAY_CELL_HEIGHT + 2 * OVERLAY_CELL_WIDTH * OVERLAY_CELL_HEIGHT;
-    EXPECT_EQ(CountPixels(BackBufferSurface, 170), W * H - boxes);
+    EXPECT_EQ(CountPixels(BACK, 170), W * H - boxes);
 }
 
 TEST_F(SdlDisplay, OverlayNearTheEdgeIsCutNotWrapped) {
     InitWithTestSheet();
     ClearAll();
     DrawOverlayText(W - 4, H - 8, "88");
-    int changed = W * H - CountPixels(BackBufferSurface, 170);
+    int changed = W * H - CountPixels(BACK, 170);
     EXPECT_EQ(changed, 4 * 8);
 }
 
@@ -485,8 +480,8 @@ TEST_F(SdlDisplay, PresentShowsTheBackBufferInThePalettesColours) {
         int wrong = 0;
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
-                const SDL_Color c = DisplayPalette->colors[Pixel(BackBufferSurface, x, y)];
-                const Uint32 expected = (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b;
+                const PaletteEntry c = DisplayPalette[Pixel(BACK, x, y)];
+                const Uint32 expected = (Uint32{c.red} << 16) | (Uint32{c.green} << 8) | c.blue;
                 wrong += (shown[static_cast<std::size_t>(y) * W + x] & 0xFFFFFFU) != expected;
             }
         }

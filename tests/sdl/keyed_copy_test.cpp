@@ -1,7 +1,7 @@
 // The keyed copy of our own against SDL's colour-keyed INDEX8 blit, on random data.
 
 #include "display/draw.h"
-#include "display/pixel_rows.h"
+#include "display/memory/pixel_rows.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """tileview-check from the command line: exit codes, the text and JSON reports, bad arguments.
 
-The demo world's JSON report must list exactly the oddities of tools/world_facts.h.
+The demo world's JSON report must list exactly the oddities of tools/common/world_facts.h.
 """
 
 import argparse

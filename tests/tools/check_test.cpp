@@ -2,9 +2,9 @@
 
 #include "mapdata/terrain.h"
 #include "tests/unit/fixtures.h"
-#include "tools/bitmap_writer.h"
 #include "tools/check/check_report.h"
-#include "tools/world_facts.h"
+#include "tools/common/bitmap_writer.h"
+#include "tools/common/world_facts.h"
 
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 // Whether a bitmap file is whole before it goes to the platform's loader.
 
 #include "display/bitmap_extent.h"
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "display/palette_block.h"
 #include "tests/unit/fixtures.h"
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <array>
 

@@ -24,9 +24,10 @@ TEST(SetUpFailureText, RefusedModeNamesItAndTheViewersTheScreenOffers) {
 }
 
 TEST(SetUpFailureText, OtherStepsNameTheStepAndTheError) {
-    EXPECT_EQ(SetUpStepFailureText("SetCooperativeLevel", "DDERR_HWNDALREADYSET", 0x88760582U),
-              "The display could not be set up: SetCooperativeLevel failed with "
-              "DDERR_HWNDALREADYSET (0x88760582).");
+    EXPECT_EQ(
+        SetUpStepFailureText(SetUpStep::SET_COOPERATIVE_LEVEL, "DDERR_HWNDALREADYSET", 0x88760582U),
+        "The display could not be set up: SetCooperativeLevel failed with "
+        "DDERR_HWNDALREADYSET (0x88760582).");
 }
 
 } // namespace

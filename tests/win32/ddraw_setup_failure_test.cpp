@@ -58,7 +58,7 @@ TEST(DisplaySetUpFailure, GivingBackRestoresTheDesktopsModeAndEmptiesEverySlot) 
     const DEVMODEA desktop = CurrentDisplaySettings();
     HWND window = CreateTestWindow();
     ASSERT_LT(InitDirectDraw(window), 0);
-    EXPECT_STREQ(SetUpStepName, "SetDisplayMode");
+    EXPECT_EQ(LastSetUpStep, SetUpStep::SET_DISPLAY_MODE);
     // A mode the desktop does take, as a set-up that failed at a later step would leave it.
     ASSERT_EQ(DisplayObject->SetDisplayMode(desktop.dmPelsWidth, desktop.dmPelsHeight, 8, 0, 0),
               DD_OK);

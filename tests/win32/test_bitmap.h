@@ -2,7 +2,7 @@
 // Bitmap files for the display tests: a full 1300 x 3900 tile sheet whose pixel indices and
 // colours are known, and bare headers for the palette rule.
 
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <cstdint>
 #include <string>

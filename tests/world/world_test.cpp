@@ -6,7 +6,7 @@
 #include "mapdata/bytes.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
-#include "tools/world_facts.h"
+#include "tools/common/world_facts.h"
 #include "view/commands.h"
 #include "view/drawn_window.h"
 #include "view/view_state.h"

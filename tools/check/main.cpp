@@ -3,7 +3,7 @@
 // the command line) cannot be used.
 
 #include "tools/check/check_report.h"
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 
 #include <cerrno>
 #include <cstdio>

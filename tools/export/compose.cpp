@@ -1,16 +1,20 @@
 #include "tools/export/compose.h"
 
+#include "display/bitmap_extent.h"
 #include "display/display_mode.h"
 #include "display/draw.h"
-#include "display/overlay_font.h"
-#include "display/sdl/sdl_display.h"
+#include "display/memory/memory_display.h"
+#include "display/memory/memory_draw.h"
+#include "display/memory/overlay_font.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
-#include "tools/export/png_file.h"
+#include "tools/common/png_file.h"
 #include "view/commands.h"
 #include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
+
+#include <SDL.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -100,8 +104,31 @@ void SetUpView(const ExportOptions &options) {
     }
 }
 
+// tiles.bmp onto the sheet through SDL's loader, the platform's own here. A picture it cannot
+// read is an error; one that claims more pixels than the viewer loads leaves the sheet
+// transparent, as the viewer shows it. Converted to 32 bits, each pixel of an 8-bit picture
+// carries its table entry's colour, which lands on the index the viewer maps that entry to.
+bool LoadSheetPicture(const fs::path &data) {
+    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
+    if (picture == nullptr) {
+        Report(data / TILE_SHEET_FILE, SDL_GetError());
+        return false;
+    }
+    ClearTileSheet();
+    SDL_Surface *rgb = std::int64_t{picture->w} * picture->h <= MAX_PICTURE_PIXELS
+                           ? SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_RGB888, 0)
+                           : nullptr;
+    if (rgb != nullptr) {
+        MapColourPictureRows(static_cast<const std::uint32_t *>(rgb->pixels), rgb->pitch, rgb->w, 0,
+                             rgb->h);
+        SDL_FreeSurface(rgb);
+    }
+    SDL_FreeSurface(picture);
+    return true;
+}
+
 // The data files the picture needs, opened as the viewer opens them. Loads the terrain table
-// and the first segment on the way.
+// and the first segment, the palette and the sheet on the way.
 bool LoadData(const ExportOptions &options, const fs::path &data) {
     errno = 0;
     ViewState.segmentIndex = options.segment;
@@ -109,13 +136,8 @@ bool LoadData(const ExportOptions &options, const fs::path &data) {
         Report(data / TERRAIN_FILE, std::strerror(errno));
         return false;
     }
-    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
-    if (picture == nullptr) {
-        Report(data / TILE_SHEET_FILE, SDL_GetError());
-        return false;
-    }
-    SDL_FreeSurface(picture);
-    return true;
+    LoadDisplayPalette(TILE_SHEET_FILE);
+    return LoadSheetPicture(data);
 }
 
 // A segment file that cannot be opened shows as an empty map in the viewer; a picture of that
@@ -133,18 +155,11 @@ bool ShownSegmentReadable(const fs::path &data) {
 }
 
 bool WriteBackBuffer(const fs::path &output, const PictureArea &area) {
-    PaletteEntry colours[PALETTE_ENTRIES] = {};
-    const SDL_Palette *palette = BackBufferSurface->format->palette;
-    for (int i = 0; i < palette->ncolors && i < PALETTE_ENTRIES; ++i) {
-        colours[i] =
-            PaletteEntry{palette->colors[i].r, palette->colors[i].g, palette->colors[i].b, 0};
-    }
-    const auto *pixels = static_cast<const std::uint8_t *>(BackBufferSurface->pixels) +
-                         static_cast<std::ptrdiff_t>(area.top) * BackBufferSurface->pitch +
-                         area.left;
+    const std::uint8_t *pixels =
+        BackBufferPixels + static_cast<std::ptrdiff_t>(area.top) * W + area.left;
     std::string error;
-    if (!WriteIndexedPng(output.string().c_str(), pixels, BackBufferSurface->pitch,
-                         area.right - area.left, area.bottom - area.top, colours, error)) {
+    if (!WriteIndexedPng(output.string().c_str(), pixels, W, area.right - area.left,
+                         area.bottom - area.top, DisplayPalette, error)) {
         Report(output, error);
         return false;
     }
@@ -153,10 +168,6 @@ bool WriteBackBuffer(const fs::path &output, const PictureArea &area) {
 
 int Compose(const ExportOptions &options, const fs::path &data, const fs::path &output) {
     if (!LoadData(options, data)) {
-        return EXPORT_EXIT_FILE;
-    }
-    if (InitDisplay(nullptr, nullptr) < 0) {
-        std::fprintf(stderr, "tileview-export: cannot make the surfaces: %s\n", SDL_GetError());
         return EXPORT_EXIT_FILE;
     }
     SetUpView(options);
@@ -199,7 +210,8 @@ int ComposeAndExport(const ExportOptions &options) {
         Report(data, error.message());
         return EXPORT_EXIT_FILE;
     }
-    const int code = Compose(options, data, output);
-    ReleaseDisplay();
-    return code;
+    return Compose(options, data, output);
 }
+
+// The export shows nothing: the frame is written out once it is composed.
+void PresentBackBuffer() {}

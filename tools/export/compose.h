@@ -1,6 +1,6 @@
 #pragma once
 // The work of tileview-export in one display mode: the viewer's own loading, commands, frame
-// composition and SDL surfaces, run without a window, and the back buffer written as a PNG.
+// composition and memory frame, run without a window, and the back buffer written as a PNG.
 // Compiled once per display mode, and once more at the size of a poster.
 
 #include "tools/export/export_options.h"

@@ -1,7 +1,7 @@
 #include "tools/export/export_options.h"
 
 #include "mapdata/segment.h"
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // The command line of tileview-export, shared by the program that reads it and the composer of
 // each display mode that does the work.
 
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "tools/mkworld/landscape.h"
 
+#include "tools/common/world_facts.h"
 #include "tools/mkworld/noise.h"
 #include "tools/mkworld/tiles.h"
-#include "tools/world_facts.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // Standing objects: trees, rocks, buildings and mountains, each lifted by its anchor so that it
 // rises above its cell into the row behind it.
 
+#include "tools/common/world_facts.h"
 #include "tools/mkworld/art.h"
 #include "tools/mkworld/noise.h"
 #include "tools/mkworld/palette.h"
-#include "tools/world_facts.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // sheet's size a tiles.bmp the viewer reads as meant: the 40-byte header it takes its palette
 // from, 8 bits per pixel, and the transparent and clear colours on the entries it gives them.
 
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 #include "tools/sheet/sheet_input.h"
 #include "tools/sheet/sheet_options.h"
 

@@ -2,7 +2,7 @@
 
 #include "display/bitmap_header.h"
 #include "display/draw.h"
-#include "tools/export/png_file.h"
+#include "tools/common/png_file.h"
 
 #include <SDL.h>
 

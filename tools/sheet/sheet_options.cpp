@@ -1,6 +1,6 @@
 #include "tools/sheet/sheet_options.h"
 
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 
 const char SHEET_USAGE[] =
     "Usage: tileview-sheet IN -o tiles.bmp [--key RRGGBB] [--clear RRGGBB]\n"

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of tileview-sheet.
 
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 #include "tools/sheet/sheet_palette.h"
 
 #include <string>

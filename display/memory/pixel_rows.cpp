@@ -1,4 +1,4 @@
-#include "display/pixel_rows.h"
+#include "display/memory/pixel_rows.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,4 +1,4 @@
-#include "tools/export/png_file.h"
+#include "tools/common/png_file.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "display/overlay_font.h"
+#include "display/memory/overlay_font.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "tools/bitmap_writer.h"
+#include "tools/common/bitmap_writer.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "display/palette_match.h"
+#include "display/memory/palette_match.h"
 
 #include <unordered_map>
 

@@ -1,4 +1,4 @@
-#include "tools/option_values.h"
+#include "tools/common/option_values.h"
 
 #include "dravik_version.h"
 
