@@ -3,12 +3,13 @@
 its tools answers --version with the package's version, and its tileview-export (which finds
 its composers relative to itself) writes in its demo world the pictures the build writes."""
 
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
+
+from harness.core import check
+from harness.release import command, released
 
 TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet")
 VIEWERS = ("tileview-1024", "tileview-1600", "tileview-1280", "tileview-640")
@@ -18,15 +19,6 @@ EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
            ["--mode", "1280", "--keys", "q", "--click", "10,700"],
            ["--mode", "640", "--segment", "5", "--keys", "aaw"],
            ["--poster", "--segment", "2"])
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def run(args, **kwargs):
@@ -69,32 +61,15 @@ def test_export(root, built_export, scratch):
         check(pictures[0] == pictures[1], f"{args}: the unpacked export's picture differs")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--dist", required=True)
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    deb = os.path.join(args.dist, f"dravik_{args.version}_amd64.deb")
-    if not os.path.isfile(deb):
-        print(f"FAIL: {deb}: no such file (scripts/release writes it)", file=sys.stderr)
-        return 1
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
-    try:
-        test_lintian(deb)
-        with tempfile.TemporaryDirectory(prefix="dravik-deb-") as root:
-            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-            test_contents(deb, root, args.version)
-            test_export(root, args.export, args.out)
-    except Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
-    shutil.rmtree(args.out, ignore_errors=True)
+def test_package(args):
+    deb = released(args, f"dravik_{args.version}_amd64.deb")
+    test_lintian(deb)
+    with tempfile.TemporaryDirectory(prefix="dravik-deb-") as root:
+        subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+        test_contents(deb, root, args.version)
+        test_export(root, args.export, args.out)
     print(f"{os.path.basename(deb)}: lintian, the tools' versions and the exports pass")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command(__doc__, test_package))

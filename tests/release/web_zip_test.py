@@ -5,35 +5,16 @@ bundled world at once: its first frame, and the frame after a segment step (a se
 after the first frame), must be tileview-export's (mode 1024) of the world the zip holds,
 decompressed here for the export."""
 
-import argparse
 import gzip
 import os
-import shutil
 import sys
-import zipfile
 
 from harness.browser import Browser
-from harness.core import Processes, check, main, wait_until
+from harness.core import Processes, check, wait_until
+from harness.release import command, unzip
 from harness.world import DATA_FILES, Exporter
 
 MODE, SIZE = "1024", (1024, 768)
-
-
-def unzip(dist, version, out):
-    """The site folder of the zip, unzipped into out; the zip holds it as its one top folder."""
-    archive = os.path.join(dist, f"dravik-{version}-web.zip")
-    check(os.path.isfile(archive), f"no {archive}: scripts/release writes it")
-    top = f"dravik-{version}-web"
-    unzipped = os.path.join(out, "unzipped")
-    shutil.rmtree(unzipped, ignore_errors=True)
-    with zipfile.ZipFile(archive) as opened:
-        names = opened.namelist()
-        check(all(name.startswith(f"{top}/") for name in names),
-              f"entries outside {top}/: {[n for n in names if not n.startswith(top)][:3]}")
-        opened.extractall(unzipped)
-    site = os.path.join(unzipped, top)
-    check(os.path.isfile(os.path.join(site, "index.html")), f"no {top}/index.html in the zip")
-    return site
 
 
 def plain_world(site, out):
@@ -48,13 +29,9 @@ def plain_world(site, out):
     return world
 
 
-def run():
-    parser = argparse.ArgumentParser()
-    for option in ("--dist", "--version", "--export", "--out"):
-        parser.add_argument(option, required=True)
-    args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
-    site = unzip(args.dist, args.version, args.out)
+def run(args):
+    site, names = unzip(args, f"dravik-{args.version}-web")
+    check("index.html" in names, "the zip's folder holds no index.html")
     expected = Exporter(args.export, plain_world(site, args.out), MODE, SIZE,
                         os.path.join(args.out, "expected"))
     processes = Processes()
@@ -80,4 +57,4 @@ def run():
 
 
 if __name__ == "__main__":
-    sys.exit(main(run))
+    sys.exit(command(__doc__, run))

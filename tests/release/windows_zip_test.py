@@ -4,14 +4,12 @@ and LICENSE.txt (CRLF) and nothing else; unzipped into a fresh folder, tileview-
 there under 32-bit Wine shows the first frame tileview-export composes for the world beside it,
 and Alt+F4 ends it with exit code 0."""
 
-import argparse
 import os
-import shutil
 import subprocess
 import sys
-import zipfile
 
-from harness.core import check, main
+from harness.core import check
+from harness.release import command, unzip
 from harness.wine import TITLE, WINE_RUN, WineDesktop, close_with_alt_f4, wait_first_frame
 from harness.world import DATA_FILES, Exporter
 from harness.xserver import XServer
@@ -20,28 +18,25 @@ MODES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640":
 MODE = "640"
 
 
-def unzip(args):
-    """The zip's folder, unzipped afresh, after its list of names is checked."""
+def unpacked(args):
+    """The zip's folder, unzipped afresh, after what it holds is checked."""
     top = f"dravik-{args.version}-windows-x86"
-    path = os.path.join(args.dist, f"{top}.zip")
-    with zipfile.ZipFile(path) as archive:
-        names = sorted(archive.namelist())
-        wanted = sorted(f"{top}/{name}" for name in [
-            *(f"tileview-{mode}.exe" for mode in MODES), *DATA_FILES, "README.txt",
-            "LICENSE.txt"])
-        check(names == wanted, f"{path} holds {names}, not {wanted}")
-        for name in ("README.txt", "LICENSE.txt"):
-            text = archive.read(f"{top}/{name}")
-            check(text.count(b"\n") > 5 and text.count(b"\r\n") == text.count(b"\n"),
-                  f"{name} does not have CRLF line endings throughout")
-        check(args.version.encode() in archive.read(f"{top}/README.txt"),
+    folder, names = unzip(args, top)
+    wanted = sorted([*(f"tileview-{mode}.exe" for mode in MODES), *DATA_FILES, "README.txt",
+                     "LICENSE.txt"])
+    check(names == wanted, f"the zip holds {names}, not {wanted}")
+    for name in ("README.txt", "LICENSE.txt"):
+        with open(os.path.join(folder, name), "rb") as file:
+            text = file.read()
+        check(text.count(b"\n") > 5 and text.count(b"\r\n") == text.count(b"\n"),
+              f"{name} does not have CRLF line endings throughout")
+        check(name != "README.txt" or args.version.encode() in text,
               "README.txt does not name the version")
-        archive.extractall(args.out)
-    return os.path.join(args.out, top)
+    return folder
 
 
 def run(args):
-    folder = unzip(args)
+    folder = unpacked(args)
     width, height = MODES[MODE]
     os.environ.update(DRAVIK_WINEPREFIX=os.path.join(args.out, "wineprefix"),
                       DRAVIK_WINEARCH="win32")
@@ -62,18 +57,5 @@ def run(args):
     print(f"ok the Windows zip's tileview-{MODE}.exe shows its world (screens in {args.out})")
 
 
-def command():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--dist", required=True, help="the folder scripts/release wrote")
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--export", required=True, help="the native build's tileview-export")
-    parser.add_argument("--out", required=True, help="a folder of the test's own")
-    args = parser.parse_args()
-    args.out = os.path.abspath(args.out)
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
-    return main(lambda: run(args))
-
-
 if __name__ == "__main__":
-    sys.exit(command())
+    sys.exit(command(__doc__, run))
