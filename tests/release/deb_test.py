@@ -10,8 +10,11 @@ import subprocess
 import sys
 import tempfile
 
+from harness.core import check, fresh_folder, main, run_program, without_display
+from harness.world import MODES
+
 TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet")
-VIEWERS = ("tileview-1024", "tileview-1600", "tileview-1280", "tileview-640")
+VIEWERS = tuple(f"tileview-{mode}" for mode in MODES)
 # Frames of every mode (each its own composer) after keys and a click, and a whole segment.
 EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
            ["--mode", "1600", "--segment", "3", "--scroll", "-550,-275"],
@@ -20,21 +23,8 @@ EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
            ["--poster", "--segment", "2"])
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def run(args, **kwargs):
-    return subprocess.run(args, capture_output=True, text=True, timeout=600, **kwargs)
-
-
 def test_lintian(deb):
-    result = run(["lintian", "--info", deb])
+    result = run_program(["lintian", "--info", deb], timeout=600)
     report = result.stdout + result.stderr
     print(report, end="")
     errors = [line for line in report.splitlines() if line.startswith("E: ")]
@@ -43,25 +33,25 @@ def test_lintian(deb):
 
 
 def test_contents(deb, root, version):
-    check(run(["dpkg-deb", "-f", deb, "Version"]).stdout.strip() == version,
+    check(run_program(["dpkg-deb", "-f", deb, "Version"]).stdout.strip() == version,
           "the package's Version field is not the project's version")
     programs = set(os.listdir(os.path.join(root, "usr", "bin")))
     check(programs == set(TOOLS) | set(VIEWERS), f"usr/bin holds {sorted(programs)}")
     for tool in TOOLS:
-        result = run([os.path.join(root, "usr", "bin", tool), "--version"])
+        result = run_program([os.path.join(root, "usr", "bin", tool), "--version"])
         check(result.returncode == 0 and result.stdout == f"{tool} {version}\n",
               f"{tool} --version: exit code {result.returncode}, {result.stdout!r}")
 
 
 def test_export(root, built_export, scratch):
     world = os.path.join(root, "usr", "share", "dravik", "world")
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     unpacked = os.path.join(root, "usr", "bin", "tileview-export")
     for number, args in enumerate(EXPORTS):
         pictures = []
         for name, program in (("unpacked", unpacked), ("built", built_export)):
             picture = os.path.join(scratch, f"{name}-{number}.png")
-            result = run([program, *args, "-o", picture], cwd=world, env=env)
+            result = run_program([program, *args, "-o", picture], cwd=world,
+                                 env=without_display())
             check(result.returncode == 0, f"{name} {args}: exit code {result.returncode}: "
                   f"{result.stderr}")
             with open(picture, "rb") as file:
@@ -69,32 +59,26 @@ def test_export(root, built_export, scratch):
         check(pictures[0] == pictures[1], f"{args}: the unpacked export's picture differs")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--dist", required=True)
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
+def run(args):
     deb = os.path.join(args.dist, f"dravik_{args.version}_amd64.deb")
-    if not os.path.isfile(deb):
-        print(f"FAIL: {deb}: no such file (scripts/release writes it)", file=sys.stderr)
-        return 1
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
-    try:
-        test_lintian(deb)
-        with tempfile.TemporaryDirectory(prefix="dravik-deb-") as root:
-            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-            test_contents(deb, root, args.version)
-            test_export(root, args.export, args.out)
-    except Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
+    check(os.path.isfile(deb), f"{deb}: no such file (scripts/release writes it)")
+    fresh_folder(args.out)
+    test_lintian(deb)
+    with tempfile.TemporaryDirectory(prefix="dravik-deb-") as root:
+        subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+        test_contents(deb, root, args.version)
+        test_export(root, args.export, args.out)
     shutil.rmtree(args.out, ignore_errors=True)
     print(f"{os.path.basename(deb)}: lintian, the tools' versions and the exports pass")
-    return 0
+
+
+def command():
+    parser = argparse.ArgumentParser()
+    for option in ("--dist", "--version", "--export", "--out"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

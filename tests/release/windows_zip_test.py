@@ -6,17 +6,15 @@ and Alt+F4 ends it with exit code 0."""
 
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import zipfile
 
-from harness.core import check, main
+from harness.core import check, fresh_folder, main
 from harness.wine import TITLE, WINE_RUN, WineDesktop, close_with_alt_f4, wait_first_frame
-from harness.world import DATA_FILES, Exporter
+from harness.world import DATA_FILES, MODES, Exporter
 from harness.xserver import XServer
 
-MODES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
 MODE = "640"
 
 
@@ -48,8 +46,7 @@ def run(args):
     subprocess.run([WINE_RUN, "--setup"], check=True, stdin=subprocess.DEVNULL)
     try:
         with XServer(width, height, args.out) as server:
-            expected = Exporter(args.export, folder, MODE, (width, height),
-                                os.path.join(args.out, "expected"))
+            expected = Exporter(args.export, folder, MODE, os.path.join(args.out, "expected"))
             desktop = WineDesktop(server)
             exe = desktop.program(os.path.join(folder, f"tileview-{MODE}.exe"), folder)
             viewer = desktop.start(exe, folder, os.path.join(args.out, "program.log"))
@@ -67,11 +64,10 @@ def command():
     parser.add_argument("--dist", required=True, help="the folder scripts/release wrote")
     parser.add_argument("--version", required=True)
     parser.add_argument("--export", required=True, help="the native build's tileview-export")
-    parser.add_argument("--out", required=True, help="a folder of the test's own")
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="a folder of the test's own")
     args = parser.parse_args()
-    args.out = os.path.abspath(args.out)
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
+    fresh_folder(args.out)
     return main(lambda: run(args))
 
 
