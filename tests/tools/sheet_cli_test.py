@@ -49,9 +49,9 @@ def write_png(path, width, height, channels, pixels):
                   + chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
 
 
-def channels_of(palette, indices, alpha_of=None):
+def channels_of(colours, indices, alpha_of=None):
     """The pixels' colours as interleaved bytes: RGB, or RGBA with alpha_of(entry)."""
-    planes = [indices.translate(bytes(c[k] for c in palette)) for k in range(3)]
+    planes = [indices.translate(bytes(c[k] for c in colours)) for k in range(3)]
     if alpha_of is not None:
         planes.append(indices.translate(bytes(alpha_of(i) for i in range(256))))
     out = bytearray(len(indices) * len(planes))
