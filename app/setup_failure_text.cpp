@@ -11,7 +11,7 @@ std::string ListAlternatives(int width, int height, const bool (&offered)[VIEWER
     for (int i = 0; i < VIEWER_MODE_COUNT; ++i) {
         const ViewerMode &mode = VIEWER_MODES[i];
         if (offered[i] && (mode.width != width || mode.height != height)) {
-            names[count++] = mode.program;
+            names[count++] = std::string("tileview-") + mode.name + ".exe";
         }
     }
     std::string list;

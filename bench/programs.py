@@ -12,14 +12,12 @@ manager (so that full screen fills the desktop, as on a real one):
 
 import argparse
 import os
-import subprocess
-import threading
 import time
 
 from harness.core import wait_until
+from harness.world import MODES
 from harness.xserver import XServer
 
-SIZES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
 BIG = (3840, 2160)
 TICK = os.sysconf("SC_CLK_TCK")
 
@@ -38,48 +36,30 @@ def peak_memory_mb(pid):
     return 0.0
 
 
-class Presents:
-    """Reads the viewer's 'present N' lines as they come, with the time of the first."""
-
-    def __init__(self, stream, started):
-        self.count, self.first, self.started = 0, None, started
-        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
-
-    def read(self, stream):
-        for line in stream:
-            if line.startswith(b"present "):
-                if self.first is None:
-                    self.first = time.monotonic() - self.started
-                self.count += 1
-
-
 def measure(program, world, size, rest_seconds):
     with XServer(*size, "/tmp/dravik-bench") as server:
         server.start_window_manager()
-        env = dict(server.env, DRAVIK_TRACE_PRESENTS="1")
         started = time.monotonic()
-        viewer = server.processes.start([program], cwd=world, env=env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        presents = Presents(viewer.stderr, started)
-        wait_until("the first present", lambda: presents.first)
+        viewer, presents = server.start_traced(program, world)
+        wait_until("the first present", lambda: presents.first_at)
         wait_until("the window at the desktop's size", lambda: next(
             (w for w in server.windows("Dravik") if w.width == size[0]), None))
         time.sleep(1)  # the start's own events settle before the quiet is measured
         before = cpu_seconds(viewer.pid)
         time.sleep(rest_seconds)
         rest = (cpu_seconds(viewer.pid) - before) / rest_seconds
-        count, before = presents.count, cpu_seconds(viewer.pid)
+        count, before = len(presents.passes), cpu_seconds(viewer.pid)
         server.type("da" * 100, delay=12)
-        wait_until("200 presents", lambda: True if presents.count >= count + 200 else None)
-        per_present = (cpu_seconds(viewer.pid) - before) / (presents.count - count)
-        return presents.first, rest, per_present, peak_memory_mb(viewer.pid)
+        wait_until("200 presents", lambda: True if len(presents.passes) >= count + 200 else None)
+        per_present = (cpu_seconds(viewer.pid) - before) / (len(presents.passes) - count)
+        return presents.first_at - started, rest, per_present, peak_memory_mb(viewer.pid)
 
 
 def run():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", required=True)
     parser.add_argument("--rest-seconds", type=float, default=5)
-    parser.add_argument("--modes", default=",".join(SIZES))
+    parser.add_argument("--modes", default=",".join(MODES))
     args = parser.parse_args()
     args.build = os.path.abspath(args.build)
     world = os.path.join(args.build, "world")
@@ -87,7 +67,7 @@ def run():
           "present vs own size | peak memory |")
     print("|---|---|---|---|---|---|---|")
     for mode in args.modes.split(","):
-        size = SIZES[mode]
+        size = MODES[mode]
         program = os.path.join(args.build, "app", "sdl", f"tileview-{mode}")
         own = None
         for desktop in (size, BIG):

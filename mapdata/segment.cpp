@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+// The one list of the names: CMake reads it from here (cmake/DravikConstants.cmake) for the page
+// and the Python tests, so it stays one initialiser of quoted names.
 const char *const SegmentFiles[SEGMENT_COUNT] = {
     "seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db",
 };

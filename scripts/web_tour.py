@@ -4,20 +4,19 @@ page, or (--measure) the page's size, the bytes it fetches before its first fram
 and its time from load to the first frame per mode, over an emulated link (10 Mbit/s down,
 40 ms latency) and unthrottled. SITE is served as it is, by Python's http.server.
 
-Usage: web_tour.py SITE OUT [--measure]"""
+Usage: PYTHONPATH=tests:build/web/python web_tour.py SITE OUT [--measure] (as scripts/web runs
+it: the harness, and the build's copy of the segment files and modes)"""
 
+import base64
 import gzip
 import os
 import statistics
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests"))
+from harness.browser import browsing
+from harness.core import check, wait_until
+from harness.world import DATA_FILES, MODES
 
-from harness.browser import Browser  # noqa: E402
-from harness.core import Processes, check, wait_until  # noqa: E402
-
-MODES = ["1024", "1600", "1280", "640"]
-DATA_FILES = 8
 # Chromium's emulation of a link: bytes per second each way, and latency in milliseconds.
 LINKS = {
     "10 Mbit/s, 40 ms": {"offline": False, "latency": 40, "downloadThroughput": 1_250_000,
@@ -30,19 +29,13 @@ TOUR = [("1-start", ""), ("2-scrolled-left", "ddd"), ("3-scrolled-up", "ssss"),
 LOADS = 5
 
 
-def first_frame(page, base, mode):
-    page.open(f"{base}index.html?mode={mode}")
-    return wait_until(f"the first frame of tileview-{mode}", lambda: (
-        lambda status: status if status and status["frames"] else None)(page.status()))
-
-
 def load(page, base, mode):
     """(ms to the first frame, bytes fetched before it, bytes in all) of one load with nothing
     cached; bytes as sent, headers included."""
     page.open(f"{base}index.html?mode={mode}")
     status = wait_until(f"tileview-{mode} with every file in", lambda: (
         lambda s: s if s and s["frames"] and s["download"]
-        and s["download"]["settled"] == DATA_FILES else None)(page.status()))
+        and s["download"]["settled"] == len(DATA_FILES) else None)(page.status()))
     fetched = page.evaluate("performance.getEntries().filter((e) => 'transferSize' in e)"
                             ".map((e) => [e.responseEnd, e.transferSize])")
     first = sum(size for end, size in fetched if end <= status["firstFrameMs"])
@@ -52,12 +45,13 @@ def load(page, base, mode):
 def screenshot(page, path):
     shot = page.command("Page.captureScreenshot", {"format": "png"}, session=True)["data"]
     with open(path, "wb") as file:
-        file.write(__import__("base64").b64decode(shot))
+        file.write(base64.b64decode(shot))
     print(path)
 
 
 def tour(page, base, out):
-    first_frame(page, base, "1024")
+    status = page.start(f"{base}index.html")
+    check(status["state"] == "running", f"the page did not start: {status}")
     for name, keys in TOUR:
         frames = page.status()["frames"]
         page.type(keys)
@@ -97,20 +91,12 @@ def measure(page, base, site):
 def main():
     site, out = sys.argv[1], sys.argv[2]
     os.makedirs(out, exist_ok=True)
-    processes = Processes()
-    browser = None
-    try:
-        browser = Browser(processes, site)
-        page = browser.page()
+    with browsing(site) as (browser, page):
         if "--measure" in sys.argv[3:]:
             measure(page, browser.base, site)
         else:
             tour(page, browser.base, out)
-        check(not page.problems, f"the page reported {page.problems}")
-    finally:
-        processes.stop_all()
-        if browser is not None:
-            browser.close()
+        page.check_no_problems("web_tour")
 
 
 if __name__ == "__main__":

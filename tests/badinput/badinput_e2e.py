@@ -20,16 +20,16 @@ import os
 import random
 import re
 import shutil
-import subprocess
 import sys
 import zlib
 
 from harness import bad_inputs
-from harness.core import Failure, check, main, run_cases, wait_exit
-from harness.world import DATA_FILES, PITCH, Exporter, require_world
+from harness.core import Failure, check, main, run_cases
+from harness.world import DATA_FILES, MODES, PITCH, Exporter, require_world
 from harness.xserver import XServer
 
-WIDTH, HEIGHT = 640, 480
+MODE = "640"
+WIDTH, HEIGHT = MODES[MODE]
 CONTROL = "demo"
 # The one case that never shows the map: its message box is closed like a window.
 MESSAGE_BOX = {"terrain-missing"}
@@ -102,7 +102,7 @@ class Case:
 
     def __init__(self, args, name, folder, server):
         self.args, self.name, self.folder, self.server = args, name, folder, server
-        self.expected = Exporter(args.export, folder, WIDTH, (WIDTH, HEIGHT),
+        self.expected = Exporter(args.export, folder, MODE,
                                  os.path.join(args.out, "expected", name))
         self.result = {"case": name}
         self.typed = ""
@@ -115,9 +115,8 @@ class Case:
         self.window = self.server.wait_window("Dravik", self.tracer)
 
     def close(self):
-        subprocess.run([self.args.send_close, self.window.id], env=self.server.env, check=True)
-        code = wait_exit(self.tracer, "the close request, queued behind every key")
-        check(code == 0, f"exit code {code} after the close request")
+        self.server.close_window(self.args.send_close, self.window, self.tracer,
+                                 "the close request, queued behind every key")
 
     def message_box(self):
         check((self.window.width, self.window.height) != (WIDTH, HEIGHT),
@@ -244,17 +243,14 @@ def run(args):
 def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--send-close", required=True)
-    parser.add_argument("--out", required=True, help="folder for the bad-input folders")
+    for name in ("--program", "--export", "--world", "--send-close"):
+        parser.add_argument(name, type=os.path.abspath, required=True)
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="folder for the bad-input folders")
     parser.add_argument("--lanes", type=int, default=4, help="cases run side by side")
     parser.add_argument("--shard", default="1/1", help="which share of the cases, e.g. 2/3")
     parser.add_argument("cases", nargs="*", help="only these cases (all when none are named)")
     args = parser.parse_args()
-    for name in ("program", "export", "world", "send_close", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     return main(lambda: run(args))
 
 

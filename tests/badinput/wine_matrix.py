@@ -33,10 +33,11 @@ from harness.frame import OVERLAY_BOX
 from harness.wine import (TITLE, WineDesktop, answer_message_box, character_width,
                           close_with_alt_f4, column_box, column_ink_and_paper, wait_first_frame,
                           wait_message_box)
-from harness.world import PITCH, Exporter, clear_colour, require_world
+from harness.world import MODES, PITCH, Exporter, clear_colour, require_world
 from harness.xserver import XServer
 
-WIDTH, HEIGHT = 640, 480
+MODE = "640"
+WIDTH, HEIGHT = MODES[MODE]
 CONTROL = "demo"
 LANES = 2
 OFF_MAP = 30            # steps left after which no cell of the map can reach the screen
@@ -199,8 +200,7 @@ def run_case(case, folder, args, control, clear):
     first click (None for a message box) and what the overlay showed."""
     out = os.path.join(args.out, case)
     before = folder_state(folder)
-    composer = Exporter(args.export, folder, WIDTH, (WIDTH, HEIGHT),
-                        os.path.join(out, "expected"))
+    composer = Exporter(args.export, folder, MODE, os.path.join(out, "expected"))
     with XServer(WIDTH, HEIGHT, out) as server:
         desktop = WineDesktop(server)
         program = desktop.start(desktop.program(args.exe, out), folder,
@@ -269,16 +269,16 @@ def run(args):
 def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--exe", required=True, help="tileview-640.exe")
-    parser.add_argument("--export", required=True, help="the native tileview-export")
-    parser.add_argument("--world", required=True, help="the demo world")
-    parser.add_argument("--out", required=True, help="folder for the data folders and screens")
+    parser.add_argument("--exe", type=os.path.abspath, required=True, help="tileview-640.exe")
+    parser.add_argument("--export", type=os.path.abspath, required=True,
+                        help="the native tileview-export")
+    parser.add_argument("--world", type=os.path.abspath, required=True, help="the demo world")
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="folder for the data folders and screens")
     parser.add_argument("--only", default="", help="cases whose names start with these, a,b")
     parser.add_argument("--steps", type=int, default=40, help="scroll steps each way")
     parser.add_argument("--burst", type=int, default=160, help="keys in the random burst")
     args = parser.parse_args()
-    for name in ("exe", "export", "world", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     return main(lambda: run(args))
 
 

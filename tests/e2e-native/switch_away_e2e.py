@@ -11,19 +11,19 @@ the software renderer never reports one. The pixel tests report one by hand.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 
-from harness.core import check, main, wait_exit, wait_until
-from harness.world import Exporter, require_world
+from harness.core import check, main, wait_until
+from harness.world import MODES, Exporter, require_world
 from harness.xserver import XServer
 
-WIDTH, HEIGHT = 640, 480
+MODE = "640"
+WIDTH, HEIGHT = MODES[MODE]
 
 
 def run(args):
     require_world(args.world)
-    first = Exporter(args.export, args.world, WIDTH, (WIDTH, HEIGHT), args.out).frame()
+    first = Exporter(args.export, args.world, MODE, args.out).frame()
     with XServer(WIDTH, HEIGHT, args.out) as server:
         viewer = server.start_program([args.program], args.world)
         window = server.wait_window("Dravik", viewer)
@@ -60,21 +60,14 @@ def run(args):
         server.save(server.wait_frame(first, "the first frame after a resize and back"),
                     "resized")
 
-        subprocess.run([args.send_close, window.id], env=server.env, check=True)
-        code = wait_exit(viewer, "the close request")
-        check(code == 0, f"exit code {code} after close")
+        server.close_window(args.send_close, window, viewer)
 
 
 def command():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--send-close", required=True)
-    parser.add_argument("--out", required=True)
+    for name in ("--program", "--export", "--world", "--send-close", "--out"):
+        parser.add_argument(name, type=os.path.abspath, required=True)
     args = parser.parse_args()
-    for name in ("program", "world", "send_close", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.out, ignore_errors=True)
     return main(lambda: run(args))
 

@@ -12,13 +12,12 @@ with one.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
-from harness.core import check, main, wait_exit
+from harness.core import check, main, run_program, without_display
 from harness.frame import OVERLAY_BOX, shifted_alike
-from harness.world import PITCH, Exporter, clear_colour, require_world, tile_reach
+from harness.world import MODES, PITCH, Exporter, clear_colour, require_world, tile_reach
 from harness.xserver import XServer
 
 MOVES = {"a": (PITCH, 0), "d": (-PITCH, 0), "w": (0, PITCH), "s": (0, -PITCH)}
@@ -55,9 +54,9 @@ def expect_map(frame, clear, what):
 def tour(args):
     require_world(args.world)
     reach, clear = tile_reach(args.world), clear_colour(args.world)
-    size = (args.width, args.height)
-    expected = Exporter(args.export, args.world, args.width, size, args.out)
-    with XServer(*size, args.out) as server:
+    width, height = MODES[args.mode]
+    expected = Exporter(args.export, args.world, args.mode, args.out)
+    with XServer(width, height, args.out) as server:
         viewer = server.start_program([args.program], args.world)
         window = server.wait_window("Dravik", viewer)
 
@@ -72,7 +71,7 @@ def tour(args):
             server.type(key)
             moved = step(key, f"key {key}")
             alike, compared = shifted_alike(first, moved, dx, dy, reach, OVERLAY_BOX)
-            check(alike and compared >= args.width * args.height // 20,
+            check(alike and compared >= width * height // 20,
                   f"key {key}: the map did not move by ({dx}, {dy}) ({compared} pixels compared)")
             server.type(UNDO[key])
             check(step(key + UNDO[key], f"key {UNDO[key]} after {key}") == first,
@@ -80,7 +79,7 @@ def tour(args):
         # Upper case does nothing: the e after it shows the next segment as if A were not typed.
         server.type("Ae")
         segment = step("Ae", "keys A e")
-        check(len(first.differing(segment, OVERLAY_BOX)) > args.width * args.height // 4,
+        check(len(first.differing(segment, OVERLAY_BOX)) > width * height // 4,
               "key e: the segment did not change")
         expect_map(segment, clear, "segment 1")
         server.type("q")
@@ -93,9 +92,7 @@ def tour(args):
         check(overlay_box(clicked, 0, 20, 1) and overlay_box(clicked, 0, 40, 2),
               "click: no boxes for 5 and 39")
 
-        subprocess.run([args.send_close, window.id], env=server.env, check=True)
-        code = wait_exit(viewer, "the close request")
-        check(code == 0, f"exit code {code} after close")
+        server.close_window(args.send_close, window, viewer)
 
 
 def missing_terrain(args):
@@ -103,41 +100,35 @@ def missing_terrain(args):
     folder = tempfile.mkdtemp(prefix="dravik-e2e-")
     try:
         # No display at all: the text goes to stderr.
-        env = dict(os.environ, SDL_VIDEODRIVER="dummy")
-        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
-            env.pop(name, None)
-        quiet = subprocess.run([args.program], cwd=folder, env=env, capture_output=True,
-                               text=True, timeout=60)
+        quiet = run_program([args.program], cwd=folder,
+                            env=dict(without_display(), SDL_VIDEODRIVER="dummy"))
         check(quiet.returncode == 0, f"exit code {quiet.returncode} without terrain.db")
         check("Cannot open terrain.db." in quiet.stderr, "no message on stderr: " + quiet.stderr)
 
         # With a display: a message box titled Dravik, closed like any window.
-        with XServer(args.width, args.height, args.out) as server:
+        width, height = MODES[args.mode]
+        with XServer(width, height, args.out) as server:
             viewer = server.start_program([args.program], folder)
             box = server.wait_window("Dravik", viewer)
-            check(box.height < args.height, f"{box} is not a message box")
+            check(box.height < height, f"{box} is not a message box")
             server.save(server.screenshot(), "missing-terrain")
             check(viewer.poll() is None, "the viewer did not wait for the message to be read")
-            subprocess.run([args.send_close, box.id], env=server.env, check=True)
-            code = wait_exit(viewer, "the close request to the message box")
-            check(code == 0, f"exit code {code} after the message")
+            server.close_window(args.send_close, box, viewer,
+                                "the close request to the message box")
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
 
 def command():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
+    for name in ("--program", "--world", "--send-close"):
+        parser.add_argument(name, type=os.path.abspath, required=True)
     parser.add_argument("--export", help="tileview-export (not needed with --missing-terrain)")
-    parser.add_argument("--width", type=int, required=True)
-    parser.add_argument("--height", type=int, required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--send-close", required=True)
-    parser.add_argument("--out", required=True, help="folder for the screenshots")
+    parser.add_argument("--mode", choices=MODES, required=True, help="the program's mode")
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="folder for the screenshots")
     parser.add_argument("--missing-terrain", action="store_true")
     args = parser.parse_args()
-    for name in ("program", "world", "send_close", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.out, ignore_errors=True)
     return main(lambda: (missing_terrain if args.missing_terrain else tour)(args))
 

@@ -18,43 +18,19 @@ import argparse
 import os
 import subprocess
 import sys
-import threading
 
-from harness.core import Failure, check, main, wait_exit, wait_until
-from harness.world import PITCH, Exporter, require_world
+from harness.core import Failure, check, main, run_program, wait_until, without_display
+from harness.world import MODES, PITCH, Exporter, require_world
 from harness.xserver import XServer
 
-WIDTH, HEIGHT = 640, 480
+MODE = "640"
+WIDTH, HEIGHT = MODES[MODE]
 DESKTOP = (1600, 1200)
-
-
-class PresentLog:
-    """The pass numbers of the presents the viewer reported, read as they come."""
-
-    def __init__(self, stream):
-        self.passes = []
-        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
-
-    def read(self, stream):
-        for line in stream:
-            if line.startswith(b"present "):
-                self.passes.append(int(line.split()[1]))
-
-    def since(self, mark):
-        return self.passes[mark:]
-
-
-def start_traced(server, args):
-    env = dict(server.env, DRAVIK_TRACE_PRESENTS="1")
-    viewer = server.processes.start([args.program], cwd=args.world, env=env,
-                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.PIPE)
-    return viewer, PresentLog(viewer.stderr)
 
 
 def rest(args, expected):
     with XServer(WIDTH, HEIGHT, args.out) as server:
-        viewer, log = start_traced(server, args)
+        viewer, log = server.start_traced(args.program, args.world)
         window = server.wait_window("Dravik", viewer)
         server.wait_frame(expected.frame(""), "the first frame")
         # The start's own events (shown, exposed, focus) are all handled before this key.
@@ -81,8 +57,7 @@ def rest(args, expected):
         mark = one_present(keys, click, "a segment step")
         check(log.passes[-1] - log.passes[0] > 2 * len(log.passes),
               f"passes {log.passes}: the viewer presented in most of its passes")
-        subprocess.run([args.send_close, window.id], env=server.env, check=True)
-        check(wait_exit(viewer, "the close request") == 0, "exit code not 0 after close")
+        server.close_window(args.send_close, window, viewer)
 
 
 def on_screen(server, frame, place, what):
@@ -130,15 +105,11 @@ def window(args, expected):
         wait_until("full screen again", lambda: next(
             (w for w in server.windows("Dravik") if w.width == DESKTOP[0]), None))
         on_screen(server, expected.frame("", cell).scaled(2), corner, "full screen again")
-        subprocess.run([args.send_close, full.id], env=server.env, check=True)
-        check(wait_exit(viewer, "the close request") == 0, "exit code not 0 after close")
+        server.close_window(args.send_close, full, viewer)
 
 
 def no_display(args):
-    unset = ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")
-    env = {k: v for k, v in os.environ.items() if k not in unset}
-    result = subprocess.run([args.program], cwd=args.world, env=env, capture_output=True,
-                            text=True, timeout=60)
+    result = run_program([args.program], cwd=args.world, env=without_display("SDL_VIDEODRIVER"))
     check(result.returncode == 0, f"exit code {result.returncode} without a display")
     check("Cannot open the display: no X11 or Wayland display could be reached (DISPLAY is "
           "not set)" in result.stderr, "no reason on stderr: " + result.stderr)
@@ -147,16 +118,13 @@ def no_display(args):
 def command():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--case", choices=("rest", "window", "no-display"), required=True)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--send-close", required=True)
-    parser.add_argument("--out", required=True, help="folder for the screenshots")
+    for name in ("--program", "--export", "--world", "--send-close"):
+        parser.add_argument(name, type=os.path.abspath, required=True)
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="folder for the screenshots")
     args = parser.parse_args()
-    for name in ("program", "export", "world", "send_close", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     require_world(args.world)
-    expected = Exporter(args.export, args.world, WIDTH, (WIDTH, HEIGHT), args.out)
+    expected = Exporter(args.export, args.world, MODE, args.out)
     cases = {"rest": lambda: rest(args, expected), "window": lambda: window(args, expected),
              "no-display": lambda: no_display(args)}
     return main(cases[args.case])

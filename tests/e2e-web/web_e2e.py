@@ -26,17 +26,16 @@ import shutil
 import sys
 
 from harness import bad_inputs
-from harness.browser import Browser
-from harness.core import Failure, Processes, check, main, wait_until
-from harness.world import PITCH, Exporter, require_world
+from harness.browser import browsing
+from harness.core import Failure, check, main, wait_until
+from harness.world import MODES, PITCH, SEGMENT_FILES, Exporter, require_world
 
-MODES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
 TOUR = ["a", "d", "w", "s", "aaww", "ddss", "Ae", "e", "Dq", "Wq", "SEe", "Qd"]
 CLICKS = [(5 * PITCH + 20, 3 * PITCH + 10), (2, 300)]
 BURST = "adwseqADWSEQ xz19" * 4 + "ddss"
 BAD_CLICK = (3 * PITCH + 7, 2 * PITCH + 30)
 MISSING_TEXT = "Cannot open terrain.db."
-HELD = "seg001.db"    # the segment 'e' steps to from the first
+HELD = SEGMENT_FILES[1]  # the segment 'e' steps to from the first
 WINDOWS = [(1600, 1200, 1.5), (700, 500, 1)]  # CSS pixels and device pixels per CSS pixel
 
 
@@ -54,22 +53,7 @@ def serve_root(out, site, folders):
 
 def open_page(browser, page, mode, data=None):
     """The page in mode, on data/ (plain files) or, without it, on the site's own world."""
-    page.problems.clear()
-    page.open(f"{browser.base}index.html?mode={mode}" + (f"&data={data}/" if data else ""))
-
-    def started():
-        status = page.status()
-        if status is None:
-            return None
-        if status["state"] == "message" or (status["state"] == "running" and status["frames"]):
-            return status
-        return None
-
-    return wait_until(f"the page to start on {data}", started)
-
-
-def check_no_problems(page, what):
-    check(not page.problems, f"{what}: the page reported {page.problems[:3]}")
+    return page.start(f"{browser.base}index.html?mode={mode}" + (f"&data={data}/" if data else ""))
 
 
 def check_scaled(page, size):
@@ -101,7 +85,7 @@ def check_scaled(page, size):
 def tour(args, browser, page):
     require_world(args.world)
     size = MODES[args.tour]
-    expected = Exporter(args.export, args.world, args.tour, size, args.out)
+    expected = Exporter(args.export, args.world, args.tour, args.out)
     page.hold(f"*/world/{HELD}.gz")
     status = open_page(browser, page, args.tour)
     check(status["state"] == "running", f"the demo world did not start: {status}")
@@ -131,7 +115,7 @@ def tour(args, browser, page):
                      {"width": width, "height": height, "deviceScaleFactor": ratio,
                       "mobile": False}, session=True)
         check_scaled(page, size)
-    check_no_problems(page, "the tour")
+    page.check_no_problems("the tour")
     print(f"tileview-{args.tour}: a held segment, {len(TOUR)} key steps and {len(CLICKS)} "
           "clicks, every frame the export's; scaled to fit in three windows")
 
@@ -158,11 +142,10 @@ def bad_case(args, browser, page, case):
         hidden, text, canvas_hidden = message_shown(page)
         check(status["state"] == "message" and not hidden and text.startswith(MISSING_TEXT)
               and canvas_hidden, f"{case}: no message for the missing terrain.db: {status}")
-        check_no_problems(page, case)
+        page.check_no_problems(case)
         return "the message"
     check(status["state"] == "running", f"{case}: the page did not start: {status}")
-    expected = Exporter(args.export, folder, "640", MODES["640"],
-                        os.path.join(out, "expected", case))
+    expected = Exporter(args.export, folder, "640", os.path.join(out, "expected", case))
     first = expected.frame()
     if first is not None:
         page.wait_frame(first, f"{case}: the first frame", os.path.join(out, f"{case}.png"))
@@ -182,7 +165,7 @@ def bad_case(args, browser, page, case):
                    lambda: True if page.status()["frames"] > frames else None)
         check_uniform(page, f"{case}: the frame after the keys and the click",
                       os.path.join(out, f"{case}-after.png"))
-    check_no_problems(page, case)
+    page.check_no_problems(case)
     return "the export's frames" if first is not None else "no tile, as natively"
 
 
@@ -213,19 +196,11 @@ def run():
     os.makedirs(args.out, exist_ok=True)
     cases = os.path.join(args.out, "cases")
     root = serve_root(args.out, args.site, {"cases": cases})
-    processes = Processes()
-    browser = None
-    try:
-        browser = Browser(processes, root)
-        page = browser.page()
+    with browsing(root) as (browser, page):
         if args.tour:
             tour(args, browser, page)
         if args.bad_input:
             bad_input(args, browser, page)
-    finally:
-        processes.stop_all()
-        if browser is not None:
-            browser.close()
 
 
 if __name__ == "__main__":

@@ -19,15 +19,15 @@ own.
 
 import argparse
 import os
-import shutil
 import sys
 
 from harness.bad_inputs import read_sheet, sheet_with_reserved_colours, write_case
-from harness.core import check, main
+from harness.core import check, fresh_folder, main
 from harness.frame import OVERLAY_BOX, shifted_alike
 from harness.wine import (TITLE, WineDesktop, answer_message_box, close_with_alt_f4,
                           wait_first_frame, wait_message_box)
-from harness.world import PITCH, Exporter, clear_colour, palette, require_world, tile_reach
+from harness.world import (MODES, PITCH, Exporter, clear_colour, palette, require_world,
+                           tile_reach)
 from harness.xserver import XServer
 
 MOVES = {"a": (PITCH, 0), "d": (-PITCH, 0), "w": (0, PITCH), "s": (0, -PITCH)}
@@ -48,8 +48,7 @@ def view(args, server, desktop):
     require_world(args.world)
     reach, clear = tile_reach(args.world), clear_colour(args.world)
     width, height = server.width, server.height
-    expected = Exporter(args.export, args.world, args.mode, (width, height),
-                        os.path.join(args.out, "expected"))
+    expected = Exporter(args.export, args.world, args.mode, os.path.join(args.out, "expected"))
     viewer = desktop.start(desktop.program(args.exe, args.out), args.world,
                            os.path.join(args.out, "program.log"))
     window = server.wait_window(TITLE, viewer, width)
@@ -117,11 +116,11 @@ def view(args, server, desktop):
 def reserved_entries(args, server, desktop):
     require_world(args.world)
     folder = os.path.join(args.out, "world-with-reserved-colours")
+    sheet = os.path.join(folder, "tiles.bmp")
     write_case(args.world, folder, {"tiles.bmp": sheet_with_reserved_colours(
-        *read_sheet(args.world))})
-    file_colours = palette(folder)
-    expected = Exporter(args.export, folder, args.mode, (server.width, server.height),
-                        os.path.join(args.out, "expected"))
+        *read_sheet(os.path.join(args.world, "tiles.bmp")))})
+    file_colours = palette(sheet)
+    expected = Exporter(args.export, folder, args.mode, os.path.join(args.out, "expected"))
     composed = expected.frame()
     # The folder does what it is for: the water drawn with entry 0 shows in entry 14's colour,
     # and neither of the file's own colours for entries 0 and 255 shows anywhere.
@@ -170,8 +169,8 @@ SCENARIOS = {"view": view, "reserved-entries": reserved_entries, "terrain-missin
 
 
 def run(args):
-    width, height = (int(v) for v in args.size.split("x"))
-    with XServer(width, height, args.out) as server:
+    size = args.size.split("x") if args.size else MODES[args.mode]
+    with XServer(*map(int, size), args.out) as server:
         SCENARIOS[args.scenario](args, server, WineDesktop(server))
     print(f"ok {args.scenario} {os.path.basename(args.exe)} (screens in {args.out})")
 
@@ -180,19 +179,18 @@ def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    parser.add_argument("--exe", required=True, help="tileview-MODE.exe")
-    parser.add_argument("--mode", type=int, help="the program's mode, for the composer")
+    parser.add_argument("--exe", type=os.path.abspath, required=True, help="tileview-MODE.exe")
+    parser.add_argument("--mode", choices=MODES, required=True, help="the program's mode")
     parser.add_argument("--export", help="the native tileview-export (for view)")
-    parser.add_argument("--world", required=True, help="folder holding the demo world")
-    parser.add_argument("--size", required=True, help="WIDTHxHEIGHT of the display and desktop")
-    parser.add_argument("--out", required=True, help="folder for the screenshots")
+    parser.add_argument("--world", type=os.path.abspath, required=True,
+                        help="folder holding the demo world")
+    parser.add_argument("--size", help="WIDTHxHEIGHT of the display and desktop (the mode's)")
+    parser.add_argument("--out", type=os.path.abspath, required=True,
+                        help="folder for the screenshots")
     args = parser.parse_args()
-    if args.scenario in ("view", "reserved-entries") and not (args.mode and args.export):
-        parser.error(f"{args.scenario} needs --mode and --export")
-    for name in ("exe", "world", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
+    if args.scenario in ("view", "reserved-entries") and not args.export:
+        parser.error(f"{args.scenario} needs --export")
+    fresh_folder(args.out)
     return main(lambda: run(args))
 
 

@@ -12,17 +12,17 @@ nor Alt+Tab to bring it back.
 
 import argparse
 import os
-import shutil
 import sys
 
-from harness.core import check, main, wait_exit
+from harness.core import check, fresh_folder, main, wait_exit
 from harness.frame import OVERLAY_BOX
 from harness.wine import (TITLE, WineDesktop, character_width, close_with_alt_f4, column_box,
                           column_ink_and_paper, wait_first_frame)
-from harness.world import PITCH, Exporter, require_world
+from harness.world import MODES, PITCH, Exporter, require_world
 from harness.xserver import XServer
 
-WIDTH, HEIGHT = 1024, 768
+MODE = "1024"
+WIDTH, HEIGHT = MODES[MODE]
 NOTEPAD, NOTEPAD_TITLE = "notepad.exe", "Untitled - Notepad"
 # Where the viewer is clicked to have the focus back, round by round, away from the overlay: in
 # column 10, then in column 5 of the same row. The column number's box widens to two characters,
@@ -53,8 +53,7 @@ def switch(server, desktop, viewer, before, name, back_at, back_in):
 
 def run(args):
     require_world(args.world)
-    expected = Exporter(args.export, args.world, WIDTH, (WIDTH, HEIGHT),
-                        os.path.join(args.out, "expected"))
+    expected = Exporter(args.export, args.world, MODE, os.path.join(args.out, "expected"))
     with XServer(WIDTH, HEIGHT, args.out) as server:
         desktop = WineDesktop(server)
         exe = desktop.program(args.exe, args.out)
@@ -81,15 +80,12 @@ def run(args):
 def command():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--exe", required=True, help="tileview-1024.exe")
+    parser.add_argument("--exe", type=os.path.abspath, required=True, help="tileview-1024.exe")
     parser.add_argument("--export", required=True, help="the native tileview-export")
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--out", required=True)
+    parser.add_argument("--world", type=os.path.abspath, required=True)
+    parser.add_argument("--out", type=os.path.abspath, required=True)
     args = parser.parse_args()
-    for name in ("exe", "world", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
+    fresh_folder(args.out)
     return main(lambda: run(args))
 
 

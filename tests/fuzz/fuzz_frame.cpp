@@ -3,7 +3,7 @@
 // order of operations.
 //
 // Input: 20 bytes of view state, a 16-bit little-endian length L, L bytes of terrain.db, and
-// the rest as seg000.db.
+// the rest as the file of the segment the view state shows.
 
 #include "mapdata/bytes.h"
 #include "mapdata/segment.h"

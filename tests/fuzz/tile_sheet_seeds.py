@@ -18,7 +18,7 @@ CORNER_W, CORNER_H = 48, 32  # a multiple of 4 wide: the 8-bit rows need no padd
 def main():
     world, corpus = sys.argv[1], sys.argv[2]
     os.makedirs(corpus, exist_ok=True)
-    table, rows = bad.read_sheet(world)
+    table, rows = bad.read_sheet(os.path.join(world, "tiles.bmp"))
     corner = [row[:CORNER_W] for row in rows[:CORNER_H]]
     seeds = {f"seed-{case}": data for case, (_, data) in bad.sheet_variants(table, corner).items()}
     whole = open(os.path.join(world, "tiles.bmp"), "rb").read()

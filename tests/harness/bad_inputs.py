@@ -12,8 +12,8 @@ import shutil
 import struct
 import sys
 
-SEGMENTS = ["seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db"]
-FILES = ["terrain.db", "tiles.bmp"] + SEGMENTS
+from harness.world import DATA_FILES, SEGMENT_FILES
+
 SHEET_W, SHEET_H = 1300, 3900
 INT_MIN, INT_MAX = -(2**31), 2**31 - 1
 
@@ -25,9 +25,9 @@ def noise(size, seed):
 # --- tiles.bmp in other forms -------------------------------------------------------------
 
 
-def read_sheet(world):
-    """The demo sheet's colour table (BGRX) and its pixel indices, top row first."""
-    data = open(os.path.join(world, "tiles.bmp"), "rb").read()
+def read_sheet(path):
+    """A sheet's colour table (BGRX) and its rows of pixel indices, top row first."""
+    data = open(path, "rb").read()
     offset = struct.unpack_from("<I", data, 10)[0]
     width, height = struct.unpack_from("<ii", data, 18)
     assert (width, height) == (SHEET_W, SHEET_H)
@@ -202,12 +202,13 @@ def all_cases(world):
             return file.read()
 
     cases = {}
-    for seed, name in enumerate(["terrain.db", "seg000.db", "tiles.bmp"]):
+    for seed, name in enumerate(["terrain.db", SEGMENT_FILES[0], "tiles.bmp"]):
         for case, (what, data) in file_variants(name, read(name), 100 * seed).items():
             cases[case] = (what, {name: data})
-    cases["seg001-missing"] = ("seg001.db missing (the segment after the first)",
-                               {"seg001.db": None})
-    table, rows = read_sheet(world)
+    after = SEGMENT_FILES[1]
+    cases[after.split(".")[0] + "-missing"] = (f"{after} missing (the segment after the first)",
+                                               {after: None})
+    table, rows = read_sheet(os.path.join(world, "tiles.bmp"))
     for case, (what, data) in sheet_variants(table, rows).items():
         cases[case] = (what, {"tiles.bmp": data})
     for case, (what, data) in record_variants(read("terrain.db")).items():
@@ -218,7 +219,7 @@ def all_cases(world):
 def write_case(world, folder, changes):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    for name in FILES:
+    for name in DATA_FILES:
         target = os.path.join(folder, name)
         if name in changes:
             if changes[name] is not None:

@@ -4,6 +4,7 @@ Python's http.server. Frames are read from the canvas's ImageData, so that the c
 exact and independent of the browser's scaling."""
 
 import base64
+import contextlib
 import json
 import os
 import re
@@ -14,7 +15,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness.core import Failure, check, wait_until
+from harness.core import Failure, Processes, check, wait_until
 from harness.frame import Frame
 
 CHROMIUM = "chromium"
@@ -171,6 +172,23 @@ class Page:
     def open(self, url):
         self.command("Page.navigate", {"url": url}, session=True)
 
+    def start(self, url):
+        """Opens url, its problems forgotten, and waits for the viewer to start: its first frame
+        shown, or its message. Answers the page's status then."""
+        self.problems.clear()
+        self.open(url)
+
+        def started():
+            status = self.status()
+            if status and (status["state"] == "message"
+                           or status["state"] == "running" and status["frames"]):
+                return status
+            return None
+        return wait_until(f"the page to start at {url}", started)
+
+    def check_no_problems(self, what):
+        check(not self.problems, f"{what}: the page reported {self.problems[:3]}")
+
     def evaluate(self, expression):
         result = self.command("Runtime.evaluate",
                               {"expression": expression, "returnByValue": True,
@@ -289,3 +307,17 @@ class Browser:
     def close(self):
         self.connection.close()
         shutil.rmtree(self.profile, ignore_errors=True)
+
+
+@contextlib.contextmanager
+def browsing(root):
+    """A Browser serving root, and a page of it; both its processes end on leaving."""
+    processes = Processes()
+    browser = None
+    try:
+        browser = Browser(processes, root)
+        yield browser, browser.page()
+    finally:
+        processes.stop_all()
+        if browser is not None:
+            browser.close()

@@ -1,6 +1,7 @@
 """Failures, waiting with a deadline, and the processes a test starts."""
 
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -41,6 +42,24 @@ def wait_exit(process, what, timeout=PATIENCE):
         return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         raise Failure(f"waited {timeout} s for the program to end after {what}") from None
+
+
+def run_program(args, timeout=PATIENCE, **kwargs):
+    """args run to their end: the exit code, and stdout and stderr as text."""
+    return subprocess.run(args, capture_output=True, text=True, timeout=timeout, **kwargs)
+
+
+def without_display(*more):
+    """This process's environment with no display to reach, and without the names in more."""
+    gone = ("DISPLAY", "WAYLAND_DISPLAY", *more)
+    return {name: value for name, value in os.environ.items() if name not in gone}
+
+
+def fresh_folder(path):
+    """path made afresh, empty."""
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
+    return path
 
 
 def descendants(pid):

@@ -73,10 +73,15 @@ class Frame:
         return path
 
 
+def picture_rgb(path):
+    """A PNG's (or any picture ImageMagick reads) pixels as RGB bytes, top row first."""
+    return subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
+                          check=True).stdout
+
+
 def load_picture(path, width, height):
-    """A PNG (or any picture ImageMagick reads) as a Frame; None when it is not width x height."""
-    rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
-                         check=True).stdout
+    """A picture as a Frame; None when it is not width x height."""
+    rgb = picture_rgb(path)
     return Frame(rgb, width, height) if len(rgb) == width * height * 3 else None
 
 

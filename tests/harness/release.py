@@ -3,10 +3,9 @@ for what it unpacks and sees, and a zip unpacked as a person unpacks it."""
 
 import argparse
 import os
-import shutil
 import zipfile
 
-from harness.core import check, main
+from harness.core import check, fresh_folder, main
 
 
 def command(description, run):
@@ -16,9 +15,7 @@ def command(description, run):
     for option in ("--dist", "--version", "--export", "--out"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
-    args.out = os.path.abspath(args.out)
-    shutil.rmtree(args.out, ignore_errors=True)
-    os.makedirs(args.out)
+    args.out = fresh_folder(os.path.abspath(args.out))
     return main(lambda: run(args))
 
 

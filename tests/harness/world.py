@@ -1,14 +1,18 @@
 """What a test knows of a data folder in advance: its files, how far its tiles reach, its clear
-colour, and the frame the viewer must show for given input (composed by tileview-export)."""
+colour, and the frame the viewer of a mode must show for given input (composed by
+tileview-export). The segment files and the modes are the C++ sources' own, in the copy the
+build writes (dravik_constants, on the PYTHONPATH the build gives the tests)."""
 
 import os
 import struct
 import subprocess
 
+from dravik_constants import SEGMENT_FILES, VIEWER_MODES
 from harness.core import Failure
 from harness.frame import load_picture
 
-SEGMENT_FILES = ["seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db"]
+# Each viewer's mode by name ("1024", the program tileview-1024): its width and height.
+MODES = {name: (width, height) for name, width, height in VIEWER_MODES}
 DATA_FILES = ["terrain.db", "tiles.bmp", *SEGMENT_FILES]
 RECORD_SIZE, RECORD_COUNT = 88, 466
 PITCH = 55            # one key press moves the map this far
@@ -40,23 +44,24 @@ def tile_reach(world):
     return reach
 
 
-def palette(world):
-    """The colour table of tiles.bmp (an 8-bit file with a 40-byte header) as RGB bytes."""
-    with open(os.path.join(world, "tiles.bmp"), "rb") as sheet:
-        table = sheet.read(14 + 40 + 1024)[54:]
+def palette(sheet):
+    """The colour table of a tile sheet (an 8-bit file with a 40-byte header) as RGB bytes."""
+    with open(sheet, "rb") as file:
+        table = file.read(14 + 40 + 1024)[54:]
     return [bytes((table[i + 2], table[i + 1], table[i])) for i in range(0, len(table), 4)]
 
 
 def clear_colour(world):
-    return palette(world)[CLEAR_INDEX]
+    return palette(os.path.join(world, "tiles.bmp"))[CLEAR_INDEX]
 
 
 class Exporter:
-    """Expected frames: tileview-export composes, with the viewer's own code, the frame shown
-    after given keys and a click. Pictures are kept in out and reused."""
+    """Expected frames: tileview-export composes, with the viewer's own code, the frame the
+    viewer of mode shows after given keys and a click. Pictures are kept in out and reused."""
 
-    def __init__(self, program, world, mode, size, out):
-        self.program, self.world, self.mode, self.size, self.out = program, world, mode, size, out
+    def __init__(self, program, world, mode, out):
+        self.program, self.world, self.mode, self.out = program, world, str(mode), out
+        self.size = MODES[self.mode]
         self.known = {}
         os.makedirs(out, exist_ok=True)
 
@@ -65,7 +70,7 @@ class Exporter:
         key = (keys, click)
         if key not in self.known:
             path = os.path.join(self.out, f"expected-{len(self.known):02d}.png")
-            args = [self.program, "--mode", str(self.mode), "--keys", keys, "--data", self.world,
+            args = [self.program, "--mode", self.mode, "--keys", keys, "--data", self.world,
                     "-o", path]
             if click is not None:
                 args += ["--click", "%d,%d" % click]

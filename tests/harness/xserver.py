@@ -6,9 +6,10 @@ import os
 import re
 import select
 import subprocess
+import threading
 import time
 
-from harness.core import PATIENCE, Failure, Processes, check, wait_until
+from harness.core import PATIENCE, Failure, Processes, check, wait_exit, wait_until
 from harness.frame import Frame
 
 X11 = ctypes.CDLL("libX11.so.6")
@@ -41,6 +42,24 @@ class Window:
 
     def __repr__(self):
         return f"window {self.id} {self.width}x{self.height}+{self.x}+{self.y}"
+
+
+class PresentLog:
+    """The presents a viewer reports on stderr when started with DRAVIK_TRACE_PRESENTS, read as
+    they come: the pass of each, and when the first came (time.monotonic())."""
+
+    def __init__(self, stream):
+        self.passes, self.first_at = [], None
+        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
+
+    def read(self, stream):
+        for line in stream:
+            if line.startswith(b"present "):
+                self.first_at = self.first_at or time.monotonic()
+                self.passes.append(int(line.split()[1]))
+
+    def since(self, mark):
+        return self.passes[mark:]
 
 
 TREE_LINE = re.compile(r'^\s*(0x[0-9a-f]+) "(.*)":.*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+'
@@ -142,6 +161,20 @@ class XServer:
         finally:
             if log:
                 output.close()
+
+    def start_traced(self, program, cwd):
+        """A viewer on this display reporting its presents: the process and its PresentLog."""
+        env = dict(self.env, DRAVIK_TRACE_PRESENTS="1")
+        viewer = self.processes.start([program], cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        return viewer, PresentLog(viewer.stderr)
+
+    def close_window(self, send_close, window, program, what="the close request"):
+        """The close request a window manager sends (by send_close, dravik-send-close) to
+        window: program must end, with exit code 0."""
+        subprocess.run([send_close, window.id], env=self.env, check=True)
+        code = wait_exit(program, what)
+        check(code == 0, f"exit code {code} after {what}")
 
     # --- looking -----------------------------------------------------------------------------
 

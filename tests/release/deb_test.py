@@ -8,11 +8,12 @@ import subprocess
 import sys
 import tempfile
 
-from harness.core import check
+from harness.core import check, run_program, without_display
 from harness.release import command, released
+from harness.world import MODES
 
 TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet")
-VIEWERS = ("tileview-1024", "tileview-1600", "tileview-1280", "tileview-640")
+VIEWERS = tuple(f"tileview-{mode}" for mode in MODES)
 # Frames of every mode (each its own composer) after keys and a click, and a whole segment.
 EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
            ["--mode", "1600", "--segment", "3", "--scroll", "-550,-275"],
@@ -21,12 +22,8 @@ EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
            ["--poster", "--segment", "2"])
 
 
-def run(args, **kwargs):
-    return subprocess.run(args, capture_output=True, text=True, timeout=600, **kwargs)
-
-
 def test_lintian(deb):
-    result = run(["lintian", "--info", deb])
+    result = run_program(["lintian", "--info", deb], timeout=600)
     report = result.stdout + result.stderr
     print(report, end="")
     errors = [line for line in report.splitlines() if line.startswith("E: ")]
@@ -35,25 +32,25 @@ def test_lintian(deb):
 
 
 def test_contents(deb, root, version):
-    check(run(["dpkg-deb", "-f", deb, "Version"]).stdout.strip() == version,
+    check(run_program(["dpkg-deb", "-f", deb, "Version"]).stdout.strip() == version,
           "the package's Version field is not the project's version")
     programs = set(os.listdir(os.path.join(root, "usr", "bin")))
     check(programs == set(TOOLS) | set(VIEWERS), f"usr/bin holds {sorted(programs)}")
     for tool in TOOLS:
-        result = run([os.path.join(root, "usr", "bin", tool), "--version"])
+        result = run_program([os.path.join(root, "usr", "bin", tool), "--version"])
         check(result.returncode == 0 and result.stdout == f"{tool} {version}\n",
               f"{tool} --version: exit code {result.returncode}, {result.stdout!r}")
 
 
 def test_export(root, built_export, scratch):
     world = os.path.join(root, "usr", "share", "dravik", "world")
-    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     unpacked = os.path.join(root, "usr", "bin", "tileview-export")
     for number, args in enumerate(EXPORTS):
         pictures = []
         for name, program in (("unpacked", unpacked), ("built", built_export)):
             picture = os.path.join(scratch, f"{name}-{number}.png")
-            result = run([program, *args, "-o", picture], cwd=world, env=env)
+            result = run_program([program, *args, "-o", picture], cwd=world,
+                                 env=without_display())
             check(result.returncode == 0, f"{name} {args}: exit code {result.returncode}: "
                   f"{result.stderr}")
             with open(picture, "rb") as file:

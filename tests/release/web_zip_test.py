@@ -2,19 +2,19 @@
 """The web zip as a person gets it: unzipped into a fresh folder, served by Python's http.server
 and index.html opened in headless Chromium with no data folder named. The page must show its
 bundled world at once: its first frame, and the frame after a segment step (a segment fetched
-after the first frame), must be tileview-export's (mode 1024) of the world the zip holds,
+after the first frame), must be tileview-export's (the first mode's) of the world the zip holds,
 decompressed here for the export."""
 
 import gzip
 import os
 import sys
 
-from harness.browser import Browser
-from harness.core import Processes, check, wait_until
+from harness.browser import browsing
+from harness.core import check
 from harness.release import command, unzip
-from harness.world import DATA_FILES, Exporter
+from harness.world import DATA_FILES, MODES, Exporter
 
-MODE, SIZE = "1024", (1024, 768)
+MODE = next(iter(MODES))  # opened bare, the page shows the first viewer's mode
 
 
 def plain_world(site, out):
@@ -32,27 +32,17 @@ def plain_world(site, out):
 def run(args):
     site, names = unzip(args, f"dravik-{args.version}-web")
     check("index.html" in names, "the zip's folder holds no index.html")
-    expected = Exporter(args.export, plain_world(site, args.out), MODE, SIZE,
+    expected = Exporter(args.export, plain_world(site, args.out), MODE,
                         os.path.join(args.out, "expected"))
-    processes = Processes()
-    browser = None
-    try:
-        browser = Browser(processes, site)
-        page = browser.page()
-        page.open(f"{browser.base}index.html")
-        status = wait_until("the page to start", lambda: (
-            lambda s: s if s and s["state"] in ("running", "message") else None)(page.status()))
+    with browsing(site) as (browser, page):
+        status = page.start(f"{browser.base}index.html")
         check(status["state"] == "running", f"the page did not start: {status}")
         page.wait_frame(expected.frame(), "the first frame",
                         os.path.join(args.out, "first.png"))
         page.type("e")
         page.wait_frame(expected.frame("e"), "the frame after a segment step",
                         os.path.join(args.out, "step.png"))
-        check(not page.problems, f"the page reported {page.problems[:3]}")
-    finally:
-        processes.stop_all()
-        if browser is not None:
-            browser.close()
+        page.check_no_problems("the zip's page")
     print(f"dravik-{args.version}-web.zip: the first frame and a segment step, the export's")
 
 

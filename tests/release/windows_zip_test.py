@@ -11,10 +11,9 @@ import sys
 from harness.core import check
 from harness.release import command, unzip
 from harness.wine import TITLE, WINE_RUN, WineDesktop, close_with_alt_f4, wait_first_frame
-from harness.world import DATA_FILES, Exporter
+from harness.world import DATA_FILES, MODES, Exporter
 from harness.xserver import XServer
 
-MODES = {"1024": (1024, 768), "1600": (1600, 1200), "1280": (1280, 1024), "640": (640, 480)}
 MODE = "640"
 
 
@@ -43,8 +42,7 @@ def run(args):
     subprocess.run([WINE_RUN, "--setup"], check=True, stdin=subprocess.DEVNULL)
     try:
         with XServer(width, height, args.out) as server:
-            expected = Exporter(args.export, folder, MODE, (width, height),
-                                os.path.join(args.out, "expected"))
+            expected = Exporter(args.export, folder, MODE, os.path.join(args.out, "expected"))
             desktop = WineDesktop(server)
             exe = desktop.program(os.path.join(folder, f"tileview-{MODE}.exe"), folder)
             viewer = desktop.start(exe, folder, os.path.join(args.out, "program.log"))

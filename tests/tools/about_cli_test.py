@@ -4,28 +4,18 @@ pages) read, on stdout with exit code 0, before anything else is done."""
 
 import argparse
 import os
-import subprocess
 import sys
 import tempfile
 
-
-def check(condition, message):
-    if not condition:
-        print(f"FAIL: {message}", file=sys.stderr)
-        sys.exit(1)
+from harness.core import check, main, run_program
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--version", required=True)
-    parser.add_argument("tools", nargs="+")
-    args = parser.parse_args()
+def run(args):
     with tempfile.TemporaryDirectory(prefix="dravik-about-") as scratch:
         for tool in args.tools:
             name = os.path.basename(tool)
             for asked in (["--version"], ["--help", "--version"], ["-h"]):
-                result = subprocess.run([tool, *asked], cwd=scratch, capture_output=True,
-                                        text=True, timeout=60)
+                result = run_program([tool, *asked], cwd=scratch)
                 check(result.returncode == 0 and result.stderr == "",
                       f"{name} {asked}: exit code {result.returncode}, {result.stderr!r}")
                 lines = result.stdout.splitlines()
@@ -42,8 +32,15 @@ def main():
             # Asked about, a tool writes nothing (mkworld would otherwise make a folder).
             check(os.listdir(scratch) == [], f"{name}: wrote {os.listdir(scratch)}")
     print(f"--help and --version: {len(args.tools)} tools answer")
-    return 0
+
+
+def command():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--version", required=True)
+    parser.add_argument("tools", nargs="+")
+    args = parser.parse_args()
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

@@ -8,22 +8,14 @@ import argparse
 import json
 import os
 import re
-import shutil
 import struct
 import subprocess
 import sys
 import tempfile
 
-SEGMENTS = ["seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db"]
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+from harness.bad_inputs import bmp, info40
+from harness.core import check, main, run_program
+from harness.world import SEGMENT_FILES
 
 
 def write_clean_folder(folder):
@@ -33,13 +25,11 @@ def write_clean_folder(folder):
     open(os.path.join(folder, "terrain.db"), "wb").write(table)
     segment = bytearray(255 * 255 * 8)
     segment[6:8] = bytes((1, 1))  # cell (0, 0), layer 0: (1, 1)
-    for name in SEGMENTS:
+    for name in SEGMENT_FILES:
         open(os.path.join(folder, name), "wb").write(segment)
-    header = struct.pack("<2sIHHI", b"BM", 1078 + 1300 * 3900, 0, 0, 1078)
-    info = struct.pack("<IiiHHIIiiII", 40, 1300, 3900, 1, 8, 0, 1300 * 3900, 0, 0, 256, 0)
     colours = b"".join(bytes((i // 2, 255 - i, i, 0)) for i in range(256))
     with open(os.path.join(folder, "tiles.bmp"), "wb") as sheet:
-        sheet.write(header + info + colours + bytes((142,)) * (1300 * 3900))
+        sheet.write(bmp(info40(1300, 3900, 8, 256), colours, [bytes((142,)) * 1300] * 3900, 8))
 
 
 def world_facts(path):
@@ -57,19 +47,15 @@ def world_facts(path):
     return duplicates, missing
 
 
-def run(args, cwd=None):
-    return subprocess.run(args, cwd=cwd, capture_output=True, text=True, timeout=60)
-
-
 def test_clean_folder(tool, scratch):
     folder = os.path.join(scratch, "clean")
     os.makedirs(folder)
     write_clean_folder(folder)
-    result = run([tool, folder])
+    result = run_program([tool, folder])
     check(result.returncode == 0, f"clean folder: exit code {result.returncode}\n{result.stdout}")
     check("nothing wrong" in result.stdout, "clean folder: no 'nothing wrong' line")
     # Without DIR the working directory is checked.
-    here = run([tool, "--json"], cwd=folder)
+    here = run_program([tool, "--json"], cwd=folder)
     check(here.returncode == 0, f"working directory: exit code {here.returncode}")
     report = json.loads(here.stdout)
     check(report["ok"] is True and report["problems"] == [], "clean folder: JSON not ok")
@@ -81,9 +67,9 @@ def test_clean_folder(tool, scratch):
 def test_demo_world(tool, mkworld, facts, scratch):
     folder = os.path.join(scratch, "world")
     subprocess.run([mkworld, folder], check=True)
-    text = run([tool, folder])
+    text = run_program([tool, folder])
     check(text.returncode == 1, f"demo world: exit code {text.returncode}")
-    result = run([tool, "--json", folder])
+    result = run_program([tool, "--json", folder])
     check(result.returncode == 1, f"demo world --json: exit code {result.returncode}")
     report = json.loads(result.stdout)
     duplicates, missing = world_facts(facts)
@@ -105,51 +91,47 @@ def test_demo_world(tool, mkworld, facts, scratch):
 
 def test_unreadable(tool, scratch):
     nowhere = os.path.join(scratch, "no-such-folder")
-    result = run([tool, nowhere])
+    result = run_program([tool, nowhere])
     check(result.returncode == 2, f"missing folder: exit code {result.returncode}")
     check(nowhere in result.stderr and result.stdout == "", "missing folder: no clear error")
     a_file = os.path.join(scratch, "a-file")
     open(a_file, "w").close()
-    result = run([tool, a_file])
+    result = run_program([tool, a_file])
     check(result.returncode == 2 and "not a folder" in result.stderr,
           f"file as folder: {result.returncode} {result.stderr}")
     # An empty but readable folder is checked: every file is missing, which is a problem.
     empty = os.path.join(scratch, "empty")
     os.makedirs(empty)
-    result = run([tool, empty])
+    result = run_program([tool, empty])
     check(result.returncode == 1 and "terrain.db cannot be opened" in result.stdout,
           f"empty folder: {result.returncode}")
 
 
 def test_arguments(tool, scratch):
     for args in (["--jsn"], [scratch, scratch], ["-x"]):
-        result = run([tool, *args])
+        result = run_program([tool, *args])
         check(result.returncode == 2 and "Usage: tileview-check" in result.stderr,
               f"{args}: exit code {result.returncode}, stderr {result.stderr!r}")
-    result = run([tool, "--help"])
+    result = run_program([tool, "--help"])
     check(result.returncode == 0 and "Usage: tileview-check" in result.stdout, "--help")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--check", required=True)
-    parser.add_argument("--mkworld", required=True)
-    parser.add_argument("--facts", required=True)
-    args = parser.parse_args()
-    scratch = tempfile.mkdtemp(prefix="dravik-check-cli-")
-    try:
+def run(args):
+    with tempfile.TemporaryDirectory(prefix="dravik-check-cli-") as scratch:
         test_clean_folder(args.check, scratch)
         test_demo_world(args.check, args.mkworld, args.facts, scratch)
         test_unreadable(args.check, scratch)
         test_arguments(args.check, scratch)
-    except Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
     print("tileview-check: all command-line cases pass")
-    return 0
+
+
+def command():
+    parser = argparse.ArgumentParser()
+    for option in ("--check", "--mkworld", "--facts"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

@@ -101,16 +101,17 @@ TEST_F(CheckTest, FileSizesAgainstTheExpectedOnes) {
     WriteFile(TERRAIN_FILE, MakeTerrainFile(Records, 40000));
     Bytes longer = EmptySegment();
     longer.resize(MAP_GRID_SIZE + 8);
-    WriteFile("seg005.db", longer);
-    fs::remove("seg009.db");
+    WriteFile(SegmentFiles[2], longer);
+    fs::remove(SegmentFiles[5]);
     WriteFile(TILE_SHEET_FILE, MakeBitmap({}, 1000));
     const CheckReport report = CheckDataFolder();
     const std::vector<std::string> files = Texts(report, CheckSection::Files);
     ASSERT_EQ(files.size(), 4u) << FormatCheckText(report, ".");
     EXPECT_TRUE(Contains(files, "terrain.db is 40,000 bytes where 41,008 are expected"));
-    EXPECT_TRUE(Contains(files, "seg005.db is 520,208 bytes where 520,200 are expected: the "
-                                "bytes past 520,200 are never read"));
-    EXPECT_TRUE(Contains(files, "seg009.db cannot be opened"));
+    EXPECT_TRUE(Contains(files, std::string(SegmentFiles[2]) +
+                                    " is 520,208 bytes where 520,200 are expected: the bytes "
+                                    "past 520,200 are never read"));
+    EXPECT_TRUE(Contains(files, std::string(SegmentFiles[5]) + " cannot be opened"));
     EXPECT_TRUE(Contains(files, "tiles.bmp is 2,078 bytes where 5,071,078 are expected"));
     EXPECT_FALSE(report.files[6].opened);
     EXPECT_EQ(report.files[6].size, -1);
@@ -122,8 +123,8 @@ TEST_F(CheckTest, ShortSegmentIsCheckedOnItsOwnCells) {
     WriteCleanFolder();
     Bytes first = EmptySegment();
     PutRef(first, 80, 100, 0, 9, 9); // held by no record
-    WriteFile("seg000.db", first);
-    WriteFile("seg001.db", Bytes(8, 0));
+    WriteFile(SegmentFiles[0], first);
+    WriteFile(SegmentFiles[1], Bytes(8, 0));
     const CheckReport report = CheckDataFolder();
     EXPECT_EQ(report.segments[0].missing.size(), 1u);
     EXPECT_TRUE(report.segments[1].missing.empty());
@@ -176,7 +177,7 @@ TEST_F(CheckTest, MissingReferencesInTheDrawnWindowOnly) {
     PutRef(bytes, 85, 144, 1, 0, 3);  // (0, 3): not empty, held by no record
     PutRef(bytes, 86, 0, 0, 200, 1);  // below the drawn window: never looked at
     PutRef(bytes, 0, 145, 0, 200, 1); // right of it
-    WriteFile("seg006.db", bytes);
+    WriteFile(SegmentFiles[3], bytes);
     const CheckReport report = CheckDataFolder();
     const SegmentCheck &segment = report.segments[3];
     ASSERT_EQ(segment.missing.size(), 2u);
@@ -191,8 +192,8 @@ TEST_F(CheckTest, MissingReferencesInTheDrawnWindowOnly) {
     EXPECT_EQ(segment.uses[0].cells, 1);
     const std::vector<std::string> texts = Texts(report, CheckSection::Segment);
     EXPECT_EQ(texts.size(), 2u);
-    EXPECT_TRUE(Contains(texts, "seg006.db row 3, column 4, layer 2: (200, 1) is held by no "
-                                "record"));
+    EXPECT_TRUE(Contains(texts, std::string(SegmentFiles[3]) +
+                                    " row 3, column 4, layer 2: (200, 1) is held by no record"));
 }
 
 TEST_F(CheckTest, PaletteHeadersThatGiveNoUsablePalette) {

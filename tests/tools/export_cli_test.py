@@ -9,32 +9,22 @@ import struct
 import subprocess
 import sys
 
-MODES = {1024: 768, 1600: 1200, 1280: 1024, 640: 480}
-SEGMENTS = ["seg000.db", "seg001.db", "seg005.db", "seg006.db", "seg007.db", "seg009.db"]
-PITCH = 55
+from harness.core import check, fresh_folder, main, run_program, without_display
+from harness.frame import picture_rgb
+from harness.world import MODES, PITCH, SEGMENT_FILES, palette, terrain_records
+
 WINDOW_COLUMNS, WINDOW_ROWS = 145, 86
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 class Exporter:
     def __init__(self, program, scratch):
         self.program = program
         self.scratch = scratch
-        # No display at all: the export must not need one.
-        self.env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         self.count = 0
 
     def run(self, *args, cwd=None):
-        return subprocess.run([self.program, *args], cwd=cwd, env=self.env, capture_output=True,
-                              text=True, timeout=120)
+        # No display at all: the export must not need one.
+        return run_program([self.program, *args], cwd=cwd, env=without_display())
 
     def picture(self, world, *args):
         """Exports into a fresh file and answers its bytes."""
@@ -57,24 +47,16 @@ def png_chunks(data):
 
 
 def png_header(data):
-    """Width, height, bit depth and colour type, and the palette as (r, g, b) tuples."""
+    """Width, height, bit depth and colour type, and the palette as RGB bytes per entry."""
     chunks = png_chunks(data)
     width, height, depth, colour = struct.unpack_from(">IIBB", chunks[b"IHDR"])
     plte = chunks[b"PLTE"]
-    palette = [tuple(plte[i:i + 3]) for i in range(0, len(plte), 3)]
-    return width, height, depth, colour, palette
+    return width, height, depth, colour, [plte[i:i + 3] for i in range(0, len(plte), 3)]
 
 
-def png_rgb(path):
-    return subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
-                          check=True).stdout
-
-
-def bitmap_palette(world):
+def sheet_palette(world):
     """The display palette the viewer makes of tiles.bmp (an 8-bit file with 256 colours)."""
-    header = open(os.path.join(world, "tiles.bmp"), "rb").read(14 + 40 + 1024)
-    return [(header[54 + 4 * i + 2], header[54 + 4 * i + 1], header[54 + 4 * i])
-            for i in range(256)]
+    return palette(os.path.join(world, "tiles.bmp"))
 
 
 def test_usage(exporter):
@@ -109,9 +91,9 @@ def test_file_errors(exporter, world, scratch):
 
     partial = os.path.join(scratch, "partial")
     shutil.copytree(world, partial)
-    os.remove(os.path.join(partial, "seg001.db"))
-    expect_error(partial, "seg001.db", "--segment", "1")
-    expect_error(partial, "seg001.db", "--keys", "e")
+    os.remove(os.path.join(partial, SEGMENT_FILES[1]))
+    expect_error(partial, SEGMENT_FILES[1], "--segment", "1")
+    expect_error(partial, SEGMENT_FILES[1], "--keys", "e")
     with open(os.path.join(partial, "tiles.bmp"), "wb") as spoilt:
         spoilt.write(b"PK not a bitmap")
     expect_error(partial, os.path.join(partial, "tiles.bmp"))
@@ -124,15 +106,14 @@ def test_file_errors(exporter, world, scratch):
 
 
 def test_frames(exporter, world):
-    palette = bitmap_palette(world)
-    for width, height in MODES.items():
-        mode = str(width)
+    colours = sheet_palette(world)
+    for mode, (width, height) in MODES.items():
         first, path, _ = exporter.picture(world, "--mode", mode)
         w, h, depth, colour, png_palette = png_header(first)
         check((w, h, depth, colour) == (width, height, 8, 3),
               f"{mode}: {w} x {h}, depth {depth}, colour type {colour}")
-        check(png_palette == palette, f"{mode}: the PNG's palette is not the display palette")
-        check(len(set(png_rgb(path)[::3 * 101])) > 20, f"{mode}: no map in the picture")
+        check(png_palette == colours, f"{mode}: the PNG's palette is not the display palette")
+        check(len(set(picture_rgb(path)[::3 * 101])) > 20, f"{mode}: no map in the picture")
 
         def same(a, b):
             return exporter.picture(world, "--mode", mode, *a)[0] == \
@@ -151,13 +132,10 @@ def test_frames(exporter, world):
 
 def poster_extent(world, segment):
     """Where the tiles of a segment's drawn window reach, from the files themselves."""
-    table = open(os.path.join(world, "terrain.db"), "rb").read(466 * 88)
     first = {}
-    for index in range(len(table) // 88):
-        pair = (table[index * 88 + 4], table[index * 88 + 5])
-        if pair != (0, 0):
-            first.setdefault(pair, struct.unpack_from("<6i", table, index * 88 + 8))
-    grid = open(os.path.join(world, SEGMENTS[segment]), "rb").read()
+    for kind, level, *fields in terrain_records(world):
+        first.setdefault((kind, level), fields)
+    grid = open(os.path.join(world, SEGMENT_FILES[segment]), "rb").read()
     left, top, right, bottom = 0, 0, WINDOW_COLUMNS * PITCH, WINDOW_ROWS * PITCH
     for row in range(WINDOW_ROWS):
         for column in range(WINDOW_COLUMNS):
@@ -179,17 +157,17 @@ def test_poster(exporter, world):
     for segment in (0, 3):
         data, path, result = exporter.picture(world, "--poster", "--segment", str(segment))
         left, top, right, bottom = poster_extent(world, segment)
-        width, height, _, _, palette = png_header(data)
+        width, height, _, _, colours = png_header(data)
         check((width, height) == (right - left, bottom - top),
               f"poster {segment}: {width} x {height}, expected {right - left} x {bottom - top}")
-        check(palette == bitmap_palette(world), f"poster {segment}: palette")
-        check(f"poster of {SEGMENTS[segment]}, 145 x 86 cells: {width} x {height} pixels"
+        check(colours == sheet_palette(world), f"poster {segment}: palette")
+        check(f"poster of {SEGMENT_FILES[segment]}, 145 x 86 cells: {width} x {height} pixels"
               in result.stderr and "wrote" in result.stderr, f"no progress: {result.stderr!r}")
 
         # Away from the frame's edges (where the frame leaves out tiles that cross them), the
         # 1024 x 768 frame at the segment's start is the poster's part at the grid's origin.
         frame_path = exporter.picture(world, "--segment", str(segment))[1]
-        frame, poster = png_rgb(frame_path), png_rgb(path)
+        frame, poster = picture_rgb(frame_path), picture_rgb(path)
         band = 2 * PITCH + max(-top, 0) + max(-left, 0)
         x0, x1, y0, y1 = band, 1024 - band, max(band, 60), 768 - band
         for y in range(y0, y1):
@@ -199,29 +177,25 @@ def test_poster(exporter, world):
             check(a == b, f"poster {segment}: row {y} differs from the frame's")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--mkworld", required=True)
-    parser.add_argument("--scratch", required=True)
-    args = parser.parse_args()
-    shutil.rmtree(args.scratch, ignore_errors=True)
-    os.makedirs(args.scratch)
-    world = os.path.join(args.scratch, "world")
+def run(args):
+    world = os.path.join(fresh_folder(args.scratch), "world")
     subprocess.run([args.mkworld, world], check=True)
     exporter = Exporter(args.export, args.scratch)
-    try:
-        test_usage(exporter)
-        test_file_errors(exporter, world, args.scratch)
-        test_frames(exporter, world)
-        test_poster(exporter, world)
-    except Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
+    test_usage(exporter)
+    test_file_errors(exporter, world, args.scratch)
+    test_frames(exporter, world)
+    test_poster(exporter, world)
     shutil.rmtree(args.scratch, ignore_errors=True)
     print("tileview-export: all command-line cases pass")
-    return 0
+
+
+def command():
+    parser = argparse.ArgumentParser()
+    for option in ("--export", "--mkworld", "--scratch"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

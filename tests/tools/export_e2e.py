@@ -12,7 +12,7 @@ import shutil
 import sys
 
 from harness.core import check, main
-from harness.world import Exporter, require_world
+from harness.world import MODES, Exporter, require_world
 from harness.xserver import XServer
 
 KEY_GROUPS = ["", "dds", "e", "sssdd", "q", "Xaw", "ee", "wwwwaaaa"]
@@ -20,9 +20,8 @@ KEY_GROUPS = ["", "dds", "e", "sssdd", "q", "Xaw", "ee", "wwwwaaaa"]
 
 def run(args):
     require_world(args.world)
-    size = (args.width, args.height)
-    expected = Exporter(args.export, args.world, args.width, size, args.out)
-    with XServer(*size, args.out) as server:
+    expected = Exporter(args.export, args.world, args.mode, args.out)
+    with XServer(*MODES[args.mode], args.out) as server:
         viewer = server.start_program([args.viewer], args.world)
         server.wait_window("Dravik", viewer)
         typed = ""
@@ -39,15 +38,10 @@ def run(args):
 
 def command():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--width", type=int, required=True)
-    parser.add_argument("--height", type=int, required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--out", required=True)
+    for name in ("--viewer", "--export", "--world", "--out"):
+        parser.add_argument(name, type=os.path.abspath, required=True)
+    parser.add_argument("--mode", choices=MODES, required=True, help="the viewer's mode")
     args = parser.parse_args()
-    for name in ("viewer", "export", "world", "out"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
     shutil.rmtree(args.out, ignore_errors=True)
     return main(lambda: run(args))
 

@@ -16,35 +16,22 @@ import sys
 import tempfile
 import zlib
 
+from harness import bad_inputs
+from harness.core import check, main, run_program
+from harness.frame import picture_rgb
+from harness.world import CLEAR_INDEX, palette
+
 WIDTH, HEIGHT = 1300, 3900
 HEADERS = 14 + 40
 TABLE_END = HEADERS + 1024
-KEY, CLEAR_INDEX = (255, 0, 255), 170
+KEY = b"\xff\0\xff"
 # Frames the round trips must keep, colour for colour: (mode, keys).
 FRAMES = [("1024", ""), ("1024", "ddsse"), ("640", "eeqqsssddd"), ("1600", "eeeaaww")]
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def run(args, **kwargs):
-    return subprocess.run(args, capture_output=True, text=True, timeout=120, **kwargs)
-
-
 def read_sheet(path):
-    """An 8-bit uncompressed bitmap's palette as (r, g, b) and its indices, top row first."""
-    data = open(path, "rb").read()
-    offset, = struct.unpack_from("<I", data, 10)
-    palette = [(data[HEADERS + 4 * i + 2], data[HEADERS + 4 * i + 1], data[HEADERS + 4 * i])
-               for i in range(256)]
-    rows = [data[offset + y * WIDTH:offset + (y + 1) * WIDTH] for y in range(HEIGHT)]
-    return palette, b"".join(reversed(rows))
+    """An 8-bit uncompressed bitmap's palette as RGB bytes and its rows of indices, top first."""
+    return palette(path), bad_inputs.read_sheet(path)[1]
 
 
 def write_png(path, width, height, channels, pixels):
@@ -62,9 +49,9 @@ def write_png(path, width, height, channels, pixels):
                   + chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
 
 
-def channels_of(palette, indices, alpha_of=None):
+def channels_of(colours, indices, alpha_of=None):
     """The pixels' colours as interleaved bytes: RGB, or RGBA with alpha_of(entry)."""
-    planes = [indices.translate(bytes(c[k] for c in palette)) for k in range(3)]
+    planes = [indices.translate(bytes(c[k] for c in colours)) for k in range(3)]
     if alpha_of is not None:
         planes.append(indices.translate(bytes(alpha_of(i) for i in range(256))))
     out = bytearray(len(indices) * len(planes))
@@ -73,21 +60,18 @@ def channels_of(palette, indices, alpha_of=None):
     return bytes(out)
 
 
-def hex_colour(rgb):
-    return "%02X%02X%02X" % rgb
-
-
 class Tools:
     def __init__(self, args, scratch):
         self.sheet, self.check, self.export = args.sheet, args.check, args.export
         self.scratch = scratch
         self.world = os.path.join(scratch, "world")
         subprocess.run([args.mkworld, self.world], check=True)
-        self.palette, self.indices = read_sheet(os.path.join(self.world, "tiles.bmp"))
-        self.clear = hex_colour(self.palette[CLEAR_INDEX])
+        self.palette, self.rows = read_sheet(os.path.join(self.world, "tiles.bmp"))
+        self.indices = b"".join(self.rows)
+        self.clear = self.palette[CLEAR_INDEX].hex().upper()
 
     def make_sheet(self, picture, output, *extra, **kwargs):
-        return run([self.sheet, picture, "-o", output, *extra], **kwargs)
+        return run_program([self.sheet, picture, "-o", output, *extra], **kwargs)
 
     def world_with(self, name, sheet):
         """A copy of the demo world with another tiles.bmp."""
@@ -98,10 +82,10 @@ class Tools:
 
     def frame(self, folder, mode, keys):
         path = os.path.join(self.scratch, "frame.png")
-        result = run([self.export, "--data", folder, "--mode", mode, "--keys", keys, "-o", path])
+        result = run_program([self.export, "--data", folder, "--mode", mode, "--keys", keys,
+                              "-o", path])
         check(result.returncode == 0, f"export in {folder}: {result.stderr}")
-        return subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
-                              check=True).stdout
+        return picture_rgb(path)
 
     def check_same_frames(self, folder, what):
         for mode, keys in FRAMES:
@@ -109,7 +93,7 @@ class Tools:
                   f"{what}: the {mode} frame after '{keys}' differs from the demo world's")
 
     def check_report(self, folder):
-        result = run([self.check, "--json", folder])
+        result = run_program([self.check, "--json", folder])
         return result.returncode, json.loads(result.stdout)
 
 
@@ -117,9 +101,9 @@ def test_identity(tools):
     out = os.path.join(tools.scratch, "same.bmp")
     result = tools.make_sheet(os.path.join(tools.world, "tiles.bmp"), out, "--clear", tools.clear)
     check(result.returncode == 0, f"demo sheet: exit code {result.returncode}: {result.stderr}")
-    palette, indices = read_sheet(out)
-    check(palette == tools.palette, "demo sheet: the palette changed")
-    check(indices == tools.indices, "demo sheet: the pixel indices changed")
+    colours, rows = read_sheet(out)
+    check(colours == tools.palette, "demo sheet: the palette changed")
+    check(rows == tools.rows, "demo sheet: the pixel indices changed")
 
 
 def test_png_round_trip(tools):
@@ -132,15 +116,15 @@ def test_png_round_trip(tools):
     fields = struct.unpack_from("<IiiHHII", data, 14)
     check(fields[:6] == (40, WIDTH, HEIGHT, 1, 8, 0) and len(data) == TABLE_END + WIDTH * HEIGHT,
           f"RGB PNG: not a 40-byte-header, bottom-up, 8-bit sheet: {fields}")
-    palette, _ = read_sheet(out)
-    check((palette[0], palette[142], palette[170], palette[255])
-          == ((0, 0, 0), KEY, tools.palette[CLEAR_INDEX], (255, 255, 255)), "fixed entries")
+    colours, _ = read_sheet(out)
+    check((colours[0], colours[142], colours[CLEAR_INDEX], colours[255])
+          == (b"\0\0\0", KEY, tools.palette[CLEAR_INDEX], b"\xff\xff\xff"), "fixed entries")
     tools.check_same_frames(tools.world_with("rgb-world", out), "through an RGB PNG")
 
     # The same picture with its transparent parts as alpha 0 (on a colour of their own) gives
     # the same sheet.
     rgba = os.path.join(tools.scratch, "sheet-rgba.png")
-    spare = [(1, 2, 3) if i == 142 else c for i, c in enumerate(tools.palette)]
+    spare = [b"\1\2\3" if i == 142 else c for i, c in enumerate(tools.palette)]
     write_png(rgba, WIDTH, HEIGHT, 4,
               channels_of(spare, tools.indices, lambda i: 0 if i == 142 else 255))
     out_alpha = os.path.join(tools.scratch, "from-rgba.bmp")
@@ -149,36 +133,19 @@ def test_png_round_trip(tools):
     check(open(out_alpha, "rb").read() == data, "RGBA PNG: another sheet than from the RGB one")
 
 
-def rle8(indices):
-    """The rows bottom first, run-length encoded as picture tools save 8-bit bitmaps."""
-    out = bytearray()
-    for y in reversed(range(HEIGHT)):
-        row = indices[y * WIDTH:(y + 1) * WIDTH]
-        x = 0
-        while x < WIDTH:
-            run_end = x
-            while run_end < WIDTH and run_end - x < 255 and row[run_end] == row[x]:
-                run_end += 1
-            out += bytes((run_end - x, row[x]))
-            x = run_end
-        out += b"\0\0"
-    return bytes(out + b"\0\1")
-
-
 def test_sorted_palette(tools):
     """The palette sorted by brightness, as a picture tool saves it: checker flags it, the
     sheet tool puts it right again."""
     order = sorted(range(256), key=lambda i: (sum(tools.palette[i]), tools.palette[i]))
     new_index = {old: new for new, old in enumerate(order)}
     check(new_index[142] != 142, "the sort left the key where it was: no test")
-    pixels = rle8(tools.indices.translate(bytes(new_index[i] for i in range(256))))
+    renumber = bytes(new_index[i] for i in range(256))
+    pixels = bad_inputs.rle8([row.translate(renumber) for row in tools.rows])
     table = b"".join(bytes((tools.palette[i][2], tools.palette[i][1], tools.palette[i][0], 0))
                      for i in order)
-    header = struct.pack("<2sIHHI", b"BM", TABLE_END + len(pixels), 0, 0, TABLE_END)
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 8, 1, len(pixels), 2835, 2835,
-                       256, 256)
     sorted_sheet = os.path.join(tools.scratch, "sorted.bmp")
-    open(sorted_sheet, "wb").write(header + info + table + pixels)
+    open(sorted_sheet, "wb").write(bad_inputs.bmp(
+        bad_inputs.info40(WIDTH, HEIGHT, 8, 256, 1, len(pixels)), table, None, 8, pixels))
 
     code, report = tools.check_report(tools.world_with("sorted-world", sorted_sheet))
     corner = [p["text"] for p in report["problems"] if "corners are mostly" in p["text"]]
@@ -220,7 +187,7 @@ def test_refusals(tools):
         check(not os.path.exists(out), f"{picture}: an output was written")
 
     for args in (["-o", out], [many], [many, "-o", out, "--key", "FFFFFF"], ["--x"]):
-        result = run([tools.sheet, *args])
+        result = run_program([tools.sheet, *args])
         check(result.returncode == 2 and "Usage: tileview-sheet" in result.stderr,
               f"{args}: exit code {result.returncode}")
 
@@ -253,27 +220,24 @@ def test_failed_write_keeps_old_file(tools):
           "the sheet did not replace the old file")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for name in ("--sheet", "--check", "--export", "--mkworld"):
-        parser.add_argument(name, required=True)
-    args = parser.parse_args()
-    scratch = tempfile.mkdtemp(prefix="dravik-sheet-cli-")
-    try:
+def run(args):
+    with tempfile.TemporaryDirectory(prefix="dravik-sheet-cli-") as scratch:
         tools = Tools(args, scratch)
         test_identity(tools)
         test_png_round_trip(tools)
         test_sorted_palette(tools)
         test_refusals(tools)
         test_failed_write_keeps_old_file(tools)
-    except Failure as failure:
-        print(f"FAIL: {failure}", file=sys.stderr)
-        return 1
-    finally:
-        shutil.rmtree(scratch, ignore_errors=True)
     print("tileview-sheet: all command-line cases pass")
-    return 0
+
+
+def command():
+    parser = argparse.ArgumentParser()
+    for name in ("--sheet", "--check", "--export", "--mkworld"):
+        parser.add_argument(name, required=True)
+    args = parser.parse_args()
+    return main(lambda: run(args))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(command())

@@ -28,8 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char *const WORLD_FILES[] = {"terrain.db", "seg000.db", "seg001.db", "seg005.db",
-                                   "seg006.db",  "seg007.db", "seg009.db", "tiles.bmp"};
+std::vector<std::string> WorldFiles() {
+    std::vector<std::string> names = {TERRAIN_FILE, TILE_SHEET_FILE};
+    names.insert(names.end(), std::begin(SegmentFiles), std::end(SegmentFiles));
+    return names;
+}
 
 constexpr int SHEET_PIXEL_BYTES = TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT;
 
@@ -138,7 +141,7 @@ class DemoWorld : public ::testing::Test {
 TEST(DemoWorldFiles, TwoRunsWriteTheSameBytes) {
     const fs::path first = MakeWorld("first");
     const fs::path second = MakeWorld("second");
-    for (const char *name : WORLD_FILES) {
+    for (const std::string &name : WorldFiles()) {
         const std::vector<unsigned char> a = ReadAll(first / name);
         EXPECT_FALSE(a.empty()) << name;
         EXPECT_TRUE(a == ReadAll(second / name)) << name << " differs between two runs";

@@ -1,5 +1,6 @@
 #include "tools/export/export_options.h"
 
+#include "display/viewer_modes.h"
 #include "mapdata/segment.h"
 #include "tools/common/option_values.h"
 
@@ -39,13 +40,21 @@ const char EXPORT_USAGE[] =
 namespace {
 
 bool ParseMode(const std::string &text, int &mode) {
-    for (const int known : {1024, 1600, 1280, 640}) {
-        if (text == std::to_string(known)) {
-            mode = known;
+    for (const ViewerMode &known : VIEWER_MODES) {
+        if (text == known.name) {
+            mode = known.width;
             return true;
         }
     }
     return false;
+}
+
+std::string ModeNames() {
+    std::string names;
+    for (const ViewerMode &known : VIEWER_MODES) {
+        names += (names.empty() ? "" : ", ") + std::string(known.name);
+    }
+    return names;
 }
 
 bool ParseClick(const std::string &text, ExportOptions &options) {
@@ -65,7 +74,7 @@ bool ApplyOption(const std::string &name, const std::string &value, ExportOption
     if (name == "--mode") {
         modeGiven = true;
         if (!ParseMode(value, options.mode)) {
-            error = "--mode '" + value + "': not one of 1024, 1600, 1280, 640";
+            error = "--mode '" + value + "': not one of " + ModeNames();
             return false;
         }
     } else if (name == "--segment") {

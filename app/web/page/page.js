@@ -4,13 +4,12 @@
 // skips it when it would equal the one shown), 10 ms.
 "use strict";
 
-const MODES = ["1024", "1600", "1280", "640"];
-const DATA_FILES = ["terrain.db", "seg000.db", "seg001.db", "seg005.db", "seg006.db",
-  "seg007.db", "seg009.db", "tiles.bmp"];
-// What the first frame reads (the segment shown at the start is seg000.db), fetched before the
+// SEGMENT_FILES and VIEWER_MODES come from dravik_constants.js, which the build writes.
+const DATA_FILES = ["terrain.db", ...SEGMENT_FILES, "tiles.bmp"];
+// What the first frame reads (the segment shown at the start is the first), fetched before the
 // other segments so that they do not share the link with it. Only an order: the module says which
 // file it reads, and the page waits for that one.
-const FIRST_FRAME_FILES = ["terrain.db", "seg000.db", "tiles.bmp"];
+const FIRST_FRAME_FILES = ["terrain.db", SEGMENT_FILES[0], "tiles.bmp"];
 // The demo world in the site, each file gzip-compressed (NAME.gz).
 const BUNDLED_WORLD = "world/";
 const PASS_PAUSE_MS = 10;
@@ -394,7 +393,12 @@ function clicked(event) {
 
 function setUp() {
   const params = new URLSearchParams(location.search);
-  if (MODES.includes(params.get("mode"))) elements.mode.value = params.get("mode");
+  for (const [name, width, height] of VIEWER_MODES) {
+    elements.mode.add(new Option(`${width} × ${height}`, name));
+  }
+  if (VIEWER_MODES.some(([name]) => name === params.get("mode"))) {
+    elements.mode.value = params.get("mode");
+  }
   elements.mode.addEventListener("change", () => {
     params.set("mode", elements.mode.value);
     history.replaceState(null, "", `?${params}`);
