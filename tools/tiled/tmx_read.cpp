@@ -64,7 +64,7 @@ bool LoadXml(const fs::path &path, pugi::xml_document &document, std::string &er
     return true;
 }
 
-// The integer property name of a tile: its value, or a reason why it has none.
+// The integer property name of a tile: its value, or what is wrong with it.
 std::string ReadByteProperty(const pugi::xml_node &tile, const char *name, std::uint8_t &value) {
     const pugi::xml_node property =
         tile.child("properties").find_child_by_attribute("property", "name", name);
@@ -72,12 +72,12 @@ std::string ReadByteProperty(const pugi::xml_node &tile, const char *name, std::
         return std::string("has no property ") + name;
     }
     if (std::strcmp(property.attribute("type").as_string(), "int") != 0) {
-        return std::string("its property ") + name + " is not of type int";
+        return std::string("has a property ") + name + " not of type int";
     }
     std::uint64_t number = 0;
     const char *text = property.attribute("value").as_string();
     if (!ParseUnsigned(text, number) || number > 255) {
-        return std::string("its property ") + name + " is " + text + ", not 0 to 255";
+        return std::string("has ") + name + " " + text + ", not 0 to 255";
     }
     value = static_cast<std::uint8_t>(number);
     return {};
