@@ -11,7 +11,7 @@ import tempfile
 from harness.core import check
 from harness.release import command, released
 
-TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet")
+TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet", "tileview-tiled")
 VIEWERS = ("tileview-1024", "tileview-1600", "tileview-1280", "tileview-640")
 # Frames of every mode (each its own composer) after keys and a click, and a whole segment.
 EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
