@@ -247,9 +247,19 @@ def test_render(tools):
     world = write_world(tools.path("render"), tools.sheet, records,
                         {"seg000.db": segment(cells)})
     out = tools.export_maps(world, tools.path("render-maps"))
+    offscreen = {**os.environ, "QT_QPA_PLATFORM": "offscreen"}
+    # Tiled's own save of the map, its tileset embedded, reads back as the segment.
+    saved = tools.path("saved-by-tiled")
+    os.makedirs(saved)
+    result = run(["tiled", "--embed-tilesets", "--export-map", "tmx",
+                  os.path.join(out, "seg000.tmx"), os.path.join(saved, "seg000.tmx")],
+                 env=offscreen)
+    check(result.returncode == 0 and tools.call("import", saved, world).returncode == 0
+          and snapshot(world)["seg000.db"][1] == hashlib.sha256(segment(cells)).hexdigest(),
+          f"Tiled's save of the map: {result.stderr}")
     picture = tools.path("tiled.png")
     result = run(["tmxrasterizer", "--no-smoothing", os.path.join(out, "seg000.tmx"), picture],
-                 env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
+                 env=offscreen)
     check(result.returncode == 0, f"tmxrasterizer: {result.stderr}")
     poster = tools.path("poster.png")
     result = run([tools.export, "--data", world, "--poster", "-o", poster])
