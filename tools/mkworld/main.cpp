@@ -6,11 +6,11 @@
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "tools/common/bitmap_writer.h"
+#include "tools/common/option_values.h"
 #include "tools/mkworld/landscape.h"
 #include "tools/mkworld/palette.h"
 #include "tools/mkworld/sheet.h"
 #include "tools/mkworld/tiles.h"
-#include "tools/common/option_values.h"
 
 #include <cstdio>
 #include <cstring>
