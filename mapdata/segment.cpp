@@ -48,9 +48,8 @@ void PreviousSegment() {
 
 void SplitMapCell(int row, int column, TerrainRef layers[MAP_CELL_LAYERS]) {
     const unsigned char *cell = MapGrid + (row * SEGMENT_COLUMNS + column) * MAP_CELL_SIZE;
-    // Each layer is a (level, kind) byte pair, kind in the higher byte; layer 0 is the last pair.
     for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
-        const int levelByte = 6 - 2 * layer;
+        const int levelByte = MapCellLevelByte(layer);
         layers[layer] = TerrainRef{cell[levelByte + 1], cell[levelByte]};
     }
 }

@@ -26,6 +26,12 @@ struct TerrainRef {
     std::uint8_t level;
 };
 
+// Where a layer's level byte lies in its cell, the kind in the byte after it: each layer is a
+// (level, kind) byte pair and layer 0 is the last pair.
+inline constexpr int MapCellLevelByte(int layer) {
+    return 6 - 2 * layer;
+}
+
 // Reads SegmentFiles[segmentIndex] over the grid. A file that cannot be opened clears the grid,
 // so that the segment shows empty rather than as a stale copy of another one.
 void LoadMapSegment();

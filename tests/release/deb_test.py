@@ -12,7 +12,7 @@ from harness.core import check, run_program, without_display
 from harness.release import command, released
 from harness.world import MODES
 
-TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet")
+TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet", "tileview-tiled")
 VIEWERS = tuple(f"tileview-{mode}" for mode in MODES)
 # Frames of every mode (each its own composer) after keys and a click, and a whole segment.
 EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],

@@ -22,7 +22,7 @@ void OnPngWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
 // Everything between the file's opening and closing; answers false after a libpng error.
 bool WriteRows(std::FILE *file, const std::uint8_t *pixels, int pitch, int width, int height,
-               const PaletteEntry colours[PALETTE_ENTRIES]) {
+               const PaletteEntry colours[PALETTE_ENTRIES], int transparentIndex) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
@@ -44,6 +44,12 @@ bool WriteRows(std::FILE *file, const std::uint8_t *pixels, int pitch, int width
         palette[i] = png_color{colours[i].red, colours[i].green, colours[i].blue};
     }
     png_set_PLTE(png, info, palette, PALETTE_ENTRIES);
+    if (transparentIndex >= 0 && transparentIndex < PALETTE_ENTRIES) {
+        png_byte alpha[PALETTE_ENTRIES];
+        std::memset(alpha, 0xFF, sizeof alpha);
+        alpha[transparentIndex] = 0;
+        png_set_tRNS(png, info, alpha, transparentIndex + 1, nullptr);
+    }
     png_write_info(png, info);
     for (int row = 0; row < height; ++row) {
         png_write_row(png, pixels + static_cast<std::ptrdiff_t>(row) * pitch);
@@ -125,7 +131,8 @@ bool ReadRows(std::FILE *file, int width, int height, PngPicture &picture,
 } // namespace
 
 bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, int width, int height,
-                     const PaletteEntry colours[PALETTE_ENTRIES], std::string &error) {
+                     const PaletteEntry colours[PALETTE_ENTRIES], std::string &error,
+                     int transparentIndex) {
     errno = 0;
     std::FILE *file = std::fopen(path, "wb");
     if (file == nullptr) {
@@ -133,7 +140,7 @@ bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, in
         return false;
     }
     PngError[0] = '\0';
-    const bool written = WriteRows(file, pixels, pitch, width, height, colours);
+    const bool written = WriteRows(file, pixels, pitch, width, height, colours, transparentIndex);
     errno = 0;
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {

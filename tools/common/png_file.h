@@ -11,8 +11,11 @@
 #include <vector>
 
 // Writes width x height pixels, rows pitch bytes apart, to path. Answers false with error set.
+// A transparentIndex of 0 to 255 marks that entry fully transparent (a tile's surroundings for
+// programs that know no colour key); any other value keeps every entry opaque.
 bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, int width, int height,
-                     const PaletteEntry colours[PALETTE_ENTRIES], std::string &error);
+                     const PaletteEntry colours[PALETTE_ENTRIES], std::string &error,
+                     int transparentIndex = -1);
 
 // A PNG as read: a picture with a palette as one index per pixel and the palette's red, green,
 // blue and alpha; any other as red, green, blue and alpha bytes per pixel (8 bits each, opaque

@@ -1,6 +1,5 @@
 #include "tools/export/compose.h"
 
-#include "display/bitmap_extent.h"
 #include "display/display_mode.h"
 #include "display/draw.h"
 #include "display/memory/memory_display.h"
@@ -9,12 +8,11 @@
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "tools/common/png_file.h"
+#include "tools/common/sheet_picture.h"
 #include "view/commands.h"
 #include "view/drawn_window.h"
 #include "view/render_frame.h"
 #include "view/view_state.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -104,29 +102,6 @@ void SetUpView(const ExportOptions &options) {
     }
 }
 
-// tiles.bmp onto the sheet through SDL's loader, the platform's own here. A picture it cannot
-// read is an error; one that claims more pixels than the viewer loads leaves the sheet
-// transparent, as the viewer shows it. Converted to 32 bits, each pixel of an 8-bit picture
-// carries its table entry's colour, which lands on the index the viewer maps that entry to.
-bool LoadSheetPicture(const fs::path &data) {
-    SDL_Surface *picture = SDL_LoadBMP(TILE_SHEET_FILE);
-    if (picture == nullptr) {
-        Report(data / TILE_SHEET_FILE, SDL_GetError());
-        return false;
-    }
-    ClearTileSheet();
-    SDL_Surface *rgb = std::int64_t{picture->w} * picture->h <= MAX_PICTURE_PIXELS
-                           ? SDL_ConvertSurfaceFormat(picture, SDL_PIXELFORMAT_RGB888, 0)
-                           : nullptr;
-    if (rgb != nullptr) {
-        MapColourPictureRows(static_cast<const std::uint32_t *>(rgb->pixels), rgb->pitch, rgb->w, 0,
-                             rgb->h);
-        SDL_FreeSurface(rgb);
-    }
-    SDL_FreeSurface(picture);
-    return true;
-}
-
 // The data files the picture needs, opened as the viewer opens them. Loads the terrain table
 // and the first segment, the palette and the sheet on the way.
 bool LoadData(const ExportOptions &options, const fs::path &data) {
@@ -137,7 +112,12 @@ bool LoadData(const ExportOptions &options, const fs::path &data) {
         return false;
     }
     LoadDisplayPalette(TILE_SHEET_FILE);
-    return LoadSheetPicture(data);
+    std::string error;
+    if (!LoadSheetPicture(TILE_SHEET_FILE, error)) {
+        Report(data / TILE_SHEET_FILE, error);
+        return false;
+    }
+    return true;
 }
 
 // A segment file that cannot be opened shows as an empty map in the viewer; a picture of that

@@ -3,6 +3,7 @@
 // from, 8 bits per pixel, and the transparent and clear colours on the entries it gives them.
 
 #include "tools/common/bitmap_writer.h"
+#include "tools/common/file_bytes.h"
 #include "tools/sheet/sheet_input.h"
 #include "tools/sheet/sheet_options.h"
 
@@ -33,22 +34,6 @@ Bytes SheetFile(const SheetPalette &palette) {
     return MakeBitmapFile(layout, table, rows);
 }
 
-bool WriteWhole(int fd, const Bytes &bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            errno = written == 0 ? EIO : errno;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // Writes a temporary file beside path and renames it into place, so that a failure at any
 // point leaves whatever path held as it was. Answers the reason on failure.
 std::optional<std::string> ReplaceFile(const std::string &path, const Bytes &bytes) {
@@ -57,7 +42,7 @@ std::optional<std::string> ReplaceFile(const std::string &path, const Bytes &byt
     if (fd < 0) {
         return std::string(std::strerror(errno));
     }
-    bool ok = WriteWhole(fd, bytes) && fsync(fd) == 0;
+    bool ok = WriteWhole(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
     int error = ok ? 0 : errno;
     if (close(fd) != 0 && ok) {
         ok = false;
