@@ -59,6 +59,16 @@ bool PlainIndexedPicture(const BitmapHeader &header, std::int64_t fileSize) {
            header.pixelOffset + pixelBytes <= fileSize;
 }
 
+// tiles.bmp opened, with as much of its headers read into bytes as it holds (got); null when it
+// cannot be opened.
+std::FILE *OpenSheetHeaders(unsigned char (&bytes)[BITMAP_HEADERS_SIZE], std::size_t &got) {
+    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    if (file != nullptr) {
+        got = std::fread(bytes, 1, sizeof bytes, file);
+    }
+    return file;
+}
+
 } // namespace
 
 void InitDisplay() {
@@ -67,12 +77,12 @@ void InitDisplay() {
 }
 
 bool TilePictureLoadable() {
-    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
+    std::size_t got = 0;
+    std::FILE *file = OpenSheetHeaders(bytes, got);
     if (file == nullptr) {
         return false;
     }
-    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
-    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     const BitmapHeader header = ReadBitmapHeader(bytes);
     const bool loadable = PictureSizeAcceptable(bytes, got) && header.width > 0 &&
                           !PixelPastColourTable(file, header);
@@ -96,12 +106,12 @@ void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
 }
 
 bool MapIndexedPicture() {
-    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
+    std::size_t got = 0;
+    std::FILE *file = OpenSheetHeaders(bytes, got);
     if (file == nullptr) {
         return false;
     }
-    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
-    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     const BitmapHeader header = ReadBitmapHeader(bytes);
     long fileSize = -1;
     if (std::fseek(file, 0, SEEK_END) == 0) {
