@@ -1,5 +1,6 @@
 #include "display/palette_block.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -35,12 +36,23 @@ void BuildShownPalette(const unsigned char block[PALETTE_BLOCK_SIZE],
 }
 
 bool ReadPaletteBlock(const char *path, unsigned char block[PALETTE_BLOCK_SIZE]) {
-    std::memset(block, 0, PALETTE_BLOCK_SIZE);
+    unsigned char bytes[PALETTE_BLOCK_SIZE];
+    std::size_t got = 0;
     std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
+    const bool opened = file != nullptr;
+    if (opened) {
+        got = std::fread(bytes, 1, sizeof bytes, file);
+        std::fclose(file);
     }
-    (void)std::fread(block, 1, PALETTE_BLOCK_SIZE, file);
-    std::fclose(file);
-    return true;
+    PaletteBlockFromBytes(bytes, got, block);
+    return opened;
+}
+
+void PaletteBlockFromBytes(const unsigned char *bytes, std::size_t size,
+                           unsigned char block[PALETTE_BLOCK_SIZE]) {
+    const std::size_t used = std::min<std::size_t>(size, PALETTE_BLOCK_SIZE);
+    if (used > 0) {
+        std::memcpy(block, bytes, used);
+    }
+    std::memset(block + used, 0, PALETTE_BLOCK_SIZE - used);
 }

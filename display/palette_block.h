@@ -4,6 +4,7 @@
 
 #include "display/bitmap_header.h"
 
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr const char *TILE_SHEET_FILE = "tiles.bmp";
@@ -43,3 +44,7 @@ void BuildShownPalette(const unsigned char block[PALETTE_BLOCK_SIZE],
 // Reads the block from path with stdio; what the file does not reach stays zero. Returns false
 // when the file cannot be opened (the block is then all zero).
 bool ReadPaletteBlock(const char *path, unsigned char block[PALETTE_BLOCK_SIZE]);
+
+// The block from the first bytes of a file held in memory, zero where they end sooner.
+void PaletteBlockFromBytes(const unsigned char *bytes, std::size_t size,
+                           unsigned char block[PALETTE_BLOCK_SIZE]);

@@ -2,6 +2,7 @@
 
 #include "view/view_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -21,9 +22,16 @@ void LoadMapSegment() {
         std::memset(MapGrid, 0, sizeof MapGrid);
         return;
     }
-    // A short file overwrites only what it holds; the rest keeps the previous segment's cells.
-    (void)std::fread(MapGrid, 1, sizeof MapGrid, file);
+    static unsigned char bytes[MAP_GRID_SIZE];
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
+    ReadSegmentBytes(bytes, got);
+}
+
+void ReadSegmentBytes(const unsigned char *bytes, std::size_t size) {
+    if (size > 0) {
+        std::memcpy(MapGrid, bytes, std::min(size, sizeof MapGrid));
+    }
 }
 
 int SegmentIndexAfterStep(int index, int step) {

@@ -2,6 +2,7 @@
 // Map segments: one 255 x 255 grid of cells in memory at a time, each cell naming up to four
 // tiles by terrain reference.
 
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr int SEGMENT_COUNT = 6;
@@ -35,6 +36,10 @@ inline constexpr int MapCellLevelByte(int layer) {
 // Reads SegmentFiles[segmentIndex] over the grid. A file that cannot be opened clears the grid,
 // so that the segment shows empty rather than as a stale copy of another one.
 void LoadMapSegment();
+
+// What the load does with the file's bytes: at most the grid's size of them over the grid. A
+// short file overwrites only what it holds; the rest keeps the previous segment's cells.
+void ReadSegmentBytes(const unsigned char *bytes, std::size_t size);
 // The index one step on (step > 0) or back (step < 0) from index, wrapping round; a page that
 // must fetch a segment before the step reads it asks which one it will be.
 int SegmentIndexAfterStep(int index, int step);

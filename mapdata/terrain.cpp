@@ -3,7 +3,9 @@
 #include "mapdata/bytes.h"
 #include "mapdata/segment.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 unsigned char TerrainTable[TERRAIN_TABLE_SIZE];
 
@@ -12,12 +14,19 @@ bool LoadTerrainTable() {
     if (file == nullptr) {
         return false;
     }
-    // One read of at most the table's size: a short file leaves the rest zero, and whatever
-    // lies past the table is never read.
-    (void)std::fread(TerrainTable, 1, sizeof TerrainTable, file);
+    // One read of at most the table's size: whatever lies past the table is never read.
+    static unsigned char bytes[TERRAIN_TABLE_SIZE];
+    const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
+    ReadTerrainBytes(bytes, got);
     LoadMapSegment();
     return true;
+}
+
+void ReadTerrainBytes(const unsigned char *bytes, std::size_t size) {
+    if (size > 0) {
+        std::memcpy(TerrainTable, bytes, std::min(size, sizeof TerrainTable));
+    }
 }
 
 int FindTerrainRecord(int kind, int level) {

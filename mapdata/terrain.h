@@ -1,6 +1,7 @@
 #pragma once
 // The terrain table: where each tile lies in the tile sheet and how it is anchored to its cell.
 
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr int TERRAIN_RECORD_COUNT = 466;
@@ -35,6 +36,10 @@ struct TerrainPlacement {
 // Reads terrain.db into the table, then loads the current map segment. Returns false, having
 // loaded nothing, when terrain.db cannot be opened, so that the caller can tell the user.
 bool LoadTerrainTable();
+
+// What the load does with the file's bytes: at most the table's size of them over the table, a
+// short file leaving the rest as it was. The segment is not loaded.
+void ReadTerrainBytes(const unsigned char *bytes, std::size_t size);
 
 // The index of the first record holding (kind, level), or NO_TERRAIN. (0, 0) names nothing.
 int FindTerrainRecord(int kind, int level);

@@ -14,6 +14,10 @@ void LoadDisplayPalette(const char *path) {
     // Without a file the block stays zero, and the palette is what that block makes.
     unsigned char block[PALETTE_BLOCK_SIZE];
     (void)ReadPaletteBlock(path, block);
+    MakeDisplayPalette(block);
+}
+
+void MakeDisplayPalette(const unsigned char block[PALETTE_BLOCK_SIZE]) {
     BuildShownPalette(block, DisplayPalette);
     OverlayInkIndex = NearestPaletteIndex(DisplayPalette, 0, 0, 0);
     OverlayPaperIndex = NearestPaletteIndex(DisplayPalette, 255, 255, 255);

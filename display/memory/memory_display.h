@@ -21,6 +21,9 @@ extern std::uint8_t OverlayPaperIndex;
 // bytes, as the Windows build makes it: black but for entry 255.
 void LoadDisplayPalette(const char *path);
 
+// The same from the block already read.
+void MakeDisplayPalette(const unsigned char block[PALETTE_BLOCK_SIZE]);
+
 // Fills the sheet with the transparent index: no tile shows until a picture is mapped onto it.
 void ClearTileSheet();
 

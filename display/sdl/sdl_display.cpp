@@ -24,20 +24,28 @@ SDL_Texture *MakePresentTexture(SDL_Renderer *renderer) {
     return SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, W, H);
 }
 
-} // namespace
-
-SDL_Surface *LoadTilePicture(const char *path) {
-    SDL_RWops *file = SDL_RWFromFile(path, "rb");
-    if (file == nullptr) {
+// The picture from a file or from memory, closing source either way.
+SDL_Surface *LoadPictureFrom(SDL_RWops *source) {
+    if (source == nullptr) {
         return nullptr;
     }
     unsigned char header[BITMAP_HEADERS_SIZE] = {};
-    if (!PictureSizeAcceptable(header, SDL_RWread(file, header, 1, sizeof header)) ||
-        SDL_RWseek(file, 0, RW_SEEK_SET) != 0) {
-        SDL_RWclose(file);
+    if (!PictureSizeAcceptable(header, SDL_RWread(source, header, 1, sizeof header)) ||
+        SDL_RWseek(source, 0, RW_SEEK_SET) != 0) {
+        SDL_RWclose(source);
         return nullptr;
     }
-    return SDL_LoadBMP_RW(file, 1);
+    return SDL_LoadBMP_RW(source, 1);
+}
+
+} // namespace
+
+SDL_Surface *LoadTilePicture(const char *path) {
+    return LoadPictureFrom(SDL_RWFromFile(path, "rb"));
+}
+
+SDL_Surface *DecodeTilePicture(const unsigned char *bytes, std::size_t size) {
+    return LoadPictureFrom(SDL_RWFromConstMem(bytes, static_cast<int>(size)));
 }
 
 void LoadTileSheet() {

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <cstddef>
+
 // The process-wide display slots; empty before InitDisplay and after ReleaseDisplay.
 extern SDL_Renderer *DisplayRenderer; // not owned: the shell makes and destroys it
 extern SDL_Texture *PresentTexture;   // the back buffer's colours, W x H, 32-bit RGB
@@ -36,6 +38,9 @@ void ReleaseDisplay();
 // The picture in the bitmap file at path, or nullptr when SDL cannot read it or its header
 // claims more than MAX_PICTURE_PIXELS.
 SDL_Surface *LoadTilePicture(const char *path);
+
+// The same for the file's bytes held in memory.
+SDL_Surface *DecodeTilePicture(const unsigned char *bytes, std::size_t size);
 
 // Fills the tile sheet from tiles.bmp; without a picture the sheet holds the transparent index.
 void LoadTileSheet();

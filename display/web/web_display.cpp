@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 std::uint32_t PresentPixels[W * H];
 
@@ -21,25 +22,21 @@ std::uint32_t BandColours[TILE_SHEET_WIDTH * BAND_ROWS];
 
 // Whether any pixel of an uncompressed picture of 1 to 8 bits names an entry past the colour
 // count its header states. The native loader refuses such a picture whole; a browser draws it.
-bool PixelPastColourTable(std::FILE *file, const BitmapHeader &header) {
+bool PixelPastColourTable(const std::uint8_t *bytes, std::size_t size, const BitmapHeader &header) {
     const std::int64_t colours = StatedColourCount(header);
     if (header.compression != BMP_UNCOMPRESSED || header.bitCount == 0 || header.bitCount > 8 ||
         colours <= 0 || colours >= (std::int64_t{1} << header.bitCount) ||
-        std::fseek(file, static_cast<long>(header.pixelOffset), SEEK_SET) != 0) {
+        header.pixelOffset > size) {
         return false;
     }
     const std::uint64_t rowBytes = BitmapRowBytes(header);
     const std::uint64_t usedBits = static_cast<std::uint64_t>(header.width) * header.bitCount;
     const unsigned mask = (1U << header.bitCount) - 1U;
-    std::uint64_t position = 0;
-    unsigned char chunk[4096];
-    for (std::size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        for (std::size_t i = 0; i < got; ++i, ++position) {
-            const std::uint64_t bitInRow = position % rowBytes * 8;
-            for (unsigned bit = 0; bit < 8 && bitInRow + bit < usedBits; bit += header.bitCount) {
-                if (((chunk[i] >> (8U - header.bitCount - bit)) & mask) >= colours) {
-                    return true;
-                }
+    for (std::size_t at = header.pixelOffset; at < size; ++at) {
+        const std::uint64_t bitInRow = (at - header.pixelOffset) % rowBytes * 8;
+        for (unsigned bit = 0; bit < 8 && bitInRow + bit < usedBits; bit += header.bitCount) {
+            if (((bytes[at] >> (8U - header.bitCount - bit)) & mask) >= colours) {
+                return true;
             }
         }
     }
@@ -48,25 +45,54 @@ bool PixelPastColourTable(std::FILE *file, const BitmapHeader &header) {
 
 // The kind of picture MapIndexedPicture reads itself: 8 bits per pixel, uncompressed, a 40-byte
 // header, a colour table of at most 256 entries before the pixels, and every row in the file.
-bool PlainIndexedPicture(const BitmapHeader &header, std::int64_t fileSize) {
+bool PlainIndexedPicture(const BitmapHeader &header, std::size_t fileSize) {
     const std::int64_t colours = StatedColourCount(header);
     const std::int64_t rows = std::llabs(std::int64_t{header.height});
     const auto pixelBytes = static_cast<std::int64_t>(BitmapRowBytes(header)) * rows;
-    return header.signature && header.infoSize == BMP_INFO_HEADER_SIZE && header.planes == 1 &&
-           header.bitCount == 8 && header.compression == BMP_UNCOMPRESSED && header.width > 0 &&
-           rows > 0 && colours > 0 && colours <= PALETTE_ENTRIES &&
-           BITMAP_HEADERS_SIZE + colours * 4 <= header.pixelOffset &&
-           header.pixelOffset + pixelBytes <= fileSize;
+    return fileSize >= BITMAP_HEADERS_SIZE && header.signature &&
+           header.infoSize == BMP_INFO_HEADER_SIZE && header.planes == 1 && header.bitCount == 8 &&
+           header.compression == BMP_UNCOMPRESSED && header.width > 0 && rows > 0 && colours > 0 &&
+           colours <= PALETTE_ENTRIES && BITMAP_HEADERS_SIZE + colours * 4 <= header.pixelOffset &&
+           header.pixelOffset + pixelBytes <= static_cast<std::int64_t>(fileSize);
 }
 
-// tiles.bmp opened, with as much of its headers read into bytes as it holds (got); null when it
-// cannot be opened.
-std::FILE *OpenSheetHeaders(unsigned char (&bytes)[BITMAP_HEADERS_SIZE], std::size_t &got) {
-    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
-    if (file != nullptr) {
-        got = std::fread(bytes, 1, sizeof bytes, file);
+// The headers as much of them as the file holds, zero past its end.
+BitmapHeader ReadHeaders(const std::uint8_t *bytes, std::size_t size,
+                         unsigned char (&headers)[BITMAP_HEADERS_SIZE]) {
+    const std::size_t got = std::min<std::size_t>(size, sizeof headers);
+    std::memset(headers, 0, sizeof headers);
+    if (got > 0) {
+        std::memcpy(headers, bytes, got);
     }
-    return file;
+    return ReadBitmapHeader(headers);
+}
+
+// The whole of tiles.bmp, or false when it cannot be opened.
+bool ReadSheetFile(std::vector<std::uint8_t> &bytes) {
+    std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::uint8_t chunk[65536];
+    for (std::size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    return true;
+}
+
+// The colour table mapped by the rule that maps the browser's decoded pixels: each pixel then
+// lands where its colour would have.
+void MapTableToPalette(const std::uint8_t *table, std::int64_t colours,
+                       std::uint8_t (&toPalette)[PALETTE_ENTRIES]) {
+    std::uint32_t tableColours[PALETTE_ENTRIES] = {};
+    for (std::int64_t i = 0; i < colours; ++i) {
+        const std::uint8_t *entry = table + i * 4; // blue, green, red, unused
+        tableColours[i] =
+            (std::uint32_t{entry[2]} << 16) | (std::uint32_t{entry[1]} << 8) | entry[0];
+    }
+    MapColourRows(tableColours, sizeof tableColours, DisplayPalette, toPalette, PALETTE_ENTRIES,
+                  PALETTE_ENTRIES, 1);
 }
 
 } // namespace
@@ -77,17 +103,15 @@ void InitDisplay() {
 }
 
 bool TilePictureLoadable() {
-    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
-    std::size_t got = 0;
-    std::FILE *file = OpenSheetHeaders(bytes, got);
-    if (file == nullptr) {
-        return false;
-    }
-    const BitmapHeader header = ReadBitmapHeader(bytes);
-    const bool loadable = PictureSizeAcceptable(bytes, got) && header.width > 0 &&
-                          !PixelPastColourTable(file, header);
-    std::fclose(file);
-    return loadable;
+    std::vector<std::uint8_t> bytes;
+    return ReadSheetFile(bytes) && TilePictureLoadable(bytes.data(), bytes.size());
+}
+
+bool TilePictureLoadable(const std::uint8_t *bytes, std::size_t size) {
+    unsigned char headers[BITMAP_HEADERS_SIZE];
+    const BitmapHeader header = ReadHeaders(bytes, size, headers);
+    return PictureSizeAcceptable(headers, std::min<std::size_t>(size, sizeof headers)) &&
+           header.width > 0 && !PixelPastColourTable(bytes, size, header);
 }
 
 void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
@@ -106,54 +130,30 @@ void MapPictureRows(const std::uint8_t *rgba, int width, int top, int rows) {
 }
 
 bool MapIndexedPicture() {
-    unsigned char bytes[BITMAP_HEADERS_SIZE] = {};
-    std::size_t got = 0;
-    std::FILE *file = OpenSheetHeaders(bytes, got);
-    if (file == nullptr) {
+    std::vector<std::uint8_t> bytes;
+    return ReadSheetFile(bytes) && MapIndexedPicture(bytes.data(), bytes.size());
+}
+
+bool MapIndexedPicture(const std::uint8_t *bytes, std::size_t size) {
+    unsigned char headers[BITMAP_HEADERS_SIZE];
+    const BitmapHeader header = ReadHeaders(bytes, size, headers);
+    if (!PlainIndexedPicture(header, size)) {
         return false;
-    }
-    const BitmapHeader header = ReadBitmapHeader(bytes);
-    long fileSize = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        fileSize = std::ftell(file);
-    }
-    unsigned char table[PALETTE_ENTRIES * 4] = {};
-    const std::int64_t colours = StatedColourCount(header);
-    if (got != sizeof bytes || !PlainIndexedPicture(header, fileSize) ||
-        std::fseek(file, BITMAP_HEADERS_SIZE, SEEK_SET) != 0 ||
-        std::fread(table, 4, static_cast<std::size_t>(colours), file) !=
-            static_cast<std::size_t>(colours)) {
-        std::fclose(file);
-        return false;
-    }
-    // The colour table mapped by the rule that maps the browser's decoded pixels: each pixel
-    // then lands where its colour would have.
-    std::uint32_t tableColours[PALETTE_ENTRIES] = {};
-    for (int i = 0; i < colours; ++i) {
-        const unsigned char *entry = table + i * 4; // blue, green, red, unused
-        tableColours[i] =
-            (std::uint32_t{entry[2]} << 16) | (std::uint32_t{entry[1]} << 8) | entry[0];
     }
     std::uint8_t toPalette[PALETTE_ENTRIES];
-    MapColourRows(tableColours, sizeof tableColours, DisplayPalette, toPalette, PALETTE_ENTRIES,
-                  PALETTE_ENTRIES, 1);
+    MapTableToPalette(bytes + BITMAP_HEADERS_SIZE, StatedColourCount(header), toPalette);
     const std::int64_t rows = std::llabs(std::int64_t{header.height});
     const auto rowBytes = static_cast<std::int64_t>(BitmapRowBytes(header));
-    const auto width = static_cast<std::size_t>(std::min(header.width, TILE_SHEET_WIDTH));
+    const int width = std::min(header.width, TILE_SHEET_WIDTH);
     const int height = static_cast<int>(std::min<std::int64_t>(rows, TILE_SHEET_HEIGHT));
-    std::uint8_t row[TILE_SHEET_WIDTH];
     for (int y = 0; y < height; ++y) {
         // Rows are stored bottom-up, unless the height is negative.
         const std::int64_t stored = header.height > 0 ? rows - 1 - y : y;
-        const auto at = static_cast<long>(header.pixelOffset + stored * rowBytes);
-        if (std::fseek(file, at, SEEK_SET) != 0 || std::fread(row, 1, width, file) != width) {
-            break; // not for a file of the size checked above
-        }
+        const std::uint8_t *in = bytes + header.pixelOffset + stored * rowBytes;
         std::uint8_t *out = TileSheetPixels + static_cast<std::int64_t>(y) * TILE_SHEET_WIDTH;
-        for (std::size_t x = 0; x < width; ++x) {
-            out[x] = toPalette[row[x]];
+        for (int x = 0; x < width; ++x) {
+            out[x] = toPalette[in[x]];
         }
     }
-    std::fclose(file);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "display/display_mode.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // The presented frame: four bytes per pixel, red, green, blue, alpha, as a canvas takes them.
@@ -18,6 +19,7 @@ void InitDisplay();
 // colour table. The page hands the picture to the browser's decoder only then, so that both
 // builds show a sheet for the same files.
 bool TilePictureLoadable();
+bool TilePictureLoadable(const std::uint8_t *bytes, std::size_t size);
 
 // Maps tiles.bmp onto the sheet straight from the file when it is the kind the data comes as
 // (mkworld's too): 8 bits per pixel, uncompressed, a 40-byte header, every row in the file. Each
@@ -25,6 +27,7 @@ bool TilePictureLoadable();
 // of the cost of decoding to RGBA and reading that back. False, with the sheet untouched, for
 // any other file: the browser decodes those. Only for a picture TilePictureLoadable takes.
 bool MapIndexedPicture();
+bool MapIndexedPicture(const std::uint8_t *bytes, std::size_t size);
 
 // Rows of the picture the browser decoded, as red, green, blue, alpha bytes of width pixels
 // each, mapped by colour onto the palette into the sheet from row top. Whatever lies right of

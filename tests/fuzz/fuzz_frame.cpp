@@ -13,6 +13,7 @@
 #include "view/render_frame.h"
 #include "view/view_state.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -48,11 +49,6 @@ void CheckFrame() {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    EnterScratchFolder();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size < VIEW_BYTES + 2) {
         return 0;
@@ -64,9 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Each input starts from the state of a fresh process, so that a finding replays alone.
     std::memset(TerrainTable, 0, sizeof TerrainTable);
     std::memset(MapGrid, 0, sizeof MapGrid);
-    WriteScratchFile(TERRAIN_FILE, table, tableBytes);
-    WriteScratchFile(SegmentFiles[ViewState.segmentIndex], table + tableBytes, rest - tableBytes);
-    Require(LoadTerrainTable(), "an existing terrain.db opens");
+    ReadTerrainBytes(table, tableBytes);
+    ReadSegmentBytes(table + tableBytes, rest - tableBytes);
     ResetDrawCalls();
     RenderFrame();
     CheckFrame();

@@ -1,42 +1,37 @@
 #include "tests/fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
-
-namespace {
-
-std::filesystem::path ScratchFolder;
-
-void RemoveScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(ScratchFolder, ignored);
-}
-
-} // namespace
-
-void EnterScratchFolder() {
-    ScratchFolder =
-        std::filesystem::temp_directory_path() / ("dravik-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(ScratchFolder);
-    std::filesystem::current_path(ScratchFolder);
-    std::atexit(RemoveScratchFolder);
-}
-
-void WriteScratchFile(const char *name, const std::uint8_t *data, std::size_t size) {
-    std::FILE *file = std::fopen(name, "wb");
-    Require(file != nullptr, "the scratch folder takes files");
-    if (size > 0) {
-        Require(std::fwrite(data, 1, size, file) == size, "the scratch file was written");
-    }
-    std::fclose(file);
-}
 
 void Require(bool holds, const char *what) {
     if (!holds) {
         std::fprintf(stderr, "property broken: %s\n", what);
         std::abort();
     }
+}
+
+FuzzBytes TakeBytes(FuzzBytes &input, std::size_t n) {
+    const FuzzBytes taken{input.data, std::min(n, input.size)};
+    input.data += taken.size;
+    input.size -= taken.size;
+    return taken;
+}
+
+std::uint16_t TakeU16(FuzzBytes &input) {
+    const FuzzBytes b = TakeBytes(input, 2);
+    std::uint16_t value = 0;
+    for (std::size_t i = b.size; i-- > 0;) {
+        value = static_cast<std::uint16_t>(value << 8U | b.data[i]);
+    }
+    return value;
+}
+
+std::uint32_t TakeU32(FuzzBytes &input) {
+    const FuzzBytes b = TakeBytes(input, 4);
+    std::uint32_t value = 0;
+    for (std::size_t i = b.size; i-- > 0;) {
+        value = value << 8U | b.data[i];
+    }
+    return value;
 }
