@@ -105,6 +105,23 @@ def test_file_errors(exporter, world, scratch):
     check(result.returncode == 1 and output in result.stderr, f"output: {result.stderr!r}")
 
 
+def test_sheet_claiming_too_much(exporter, world, scratch):
+    """A 1,178-byte tiles.bmp that claims 60000 x 60000 pixels: the viewer shows no tiles, and
+    the export must not let a loader allocate the claim (3.5 GB) to find that out."""
+    folder = os.path.join(scratch, "claiming")
+    shutil.copytree(world, folder)
+    header = struct.pack("<IiiHHIIiiII", 40, 60000, 60000, 1, 8, 0, 0, 0, 0, 256, 0)
+    with open(os.path.join(folder, "tiles.bmp"), "wb") as sheet:
+        sheet.write(b"BM" + struct.pack("<IHHI", 1178, 0, 0, 1078) + header + bytes(1124))
+    output = os.path.join(scratch, "claiming.png")
+    process = subprocess.Popen([exporter.program, "--data", folder, "-o", output],
+                               env=without_display(), stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.stderr.close()
+    check(os.waitstatus_to_exitcode(status) == 0, f"exit status {status}")
+    check(usage.ru_maxrss < 1024 * 1024, f"the export used {usage.ru_maxrss} KB")
+
+
 def test_frames(exporter, world):
     colours = sheet_palette(world)
     for mode, (width, height) in MODES.items():
@@ -183,6 +200,7 @@ def run(args):
     exporter = Exporter(args.export, args.scratch)
     test_usage(exporter)
     test_file_errors(exporter, world, args.scratch)
+    test_sheet_claiming_too_much(exporter, world, args.scratch)
     test_frames(exporter, world)
     test_poster(exporter, world)
     shutil.rmtree(args.scratch, ignore_errors=True)
