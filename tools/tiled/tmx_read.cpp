@@ -60,9 +60,10 @@ bool ParseXml(std::string_view text, const std::string &file, pugi::xml_document
               std::string &error) {
     const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size());
     if (!result) {
-        const auto line =
-            1 + std::count(text.begin(), text.begin() + std::max<std::ptrdiff_t>(result.offset, 0),
-                           '\n');
+        // pugixml may place the fault past the end of a text cut short inside an attribute.
+        const auto at =
+            std::clamp<std::ptrdiff_t>(result.offset, 0, static_cast<std::ptrdiff_t>(text.size()));
+        const auto line = 1 + std::count(text.begin(), text.begin() + at, '\n');
         error =
             file + ": malformed XML at line " + std::to_string(line) + ": " + result.description();
         return false;
