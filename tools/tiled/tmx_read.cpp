@@ -345,10 +345,8 @@ bool ReadSizeProperty(const pugi::xml_node &map, const std::string &file, Segmen
     return true;
 }
 
-} // namespace
-
-bool ReadSegmentMapText(std::string_view text, const std::string &file,
-                        const TilesetReader &readTileset, SegmentMap &segment, std::string &error) {
+bool ReadMap(std::string_view text, const std::string &file, const TilesetReader &readTileset,
+             SegmentMap &segment, std::string &error) {
     pugi::xml_document document;
     if (!ParseXml(text, file, document, error)) {
         return false;
@@ -372,6 +370,35 @@ bool ReadSegmentMapText(std::string_view text, const std::string &file,
         }
     }
     return ReadSizeProperty(map, file, segment, error);
+}
+
+// Names and values quoted from the files may hold line breaks and other control characters;
+// they are shown escaped, so that the error stays one line.
+std::string OneLine(const std::string &text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= ' ' && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else {
+            constexpr char HEX[] = "0123456789ABCDEF";
+            shown += {'\\', 'x', HEX[byte >> 4], HEX[byte & 15]};
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+bool ReadSegmentMapText(std::string_view text, const std::string &file,
+                        const TilesetReader &readTileset, SegmentMap &segment, std::string &error) {
+    if (!ReadMap(text, file, readTileset, segment, error)) {
+        error = OneLine(error);
+        return false;
+    }
+    return true;
 }
 
 bool ReadSegmentMap(const fs::path &path, SegmentMap &segment, std::string &error) {
