@@ -306,10 +306,12 @@ bool FillLayer(const pugi::xml_node &layer, int number, const std::vector<Tilese
         return false;
     }
     const int levelByte = MapCellLevelByte(number);
+    TerrainRef ref{};
     for (std::size_t cell = 0; cell < CELL_COUNT; ++cell) {
-        TerrainRef ref{};
+        // Neighbours mostly hold the same tile: a run of one id is looked up once.
         const Tileset *faulty = nullptr;
-        if (!ResolveCell(tilesets, ids[cell], ref, faulty, error)) {
+        if ((cell == 0 || ids[cell] != ids[cell - 1]) &&
+            !ResolveCell(tilesets, ids[cell], ref, faulty, error)) {
             error = CellFault(file, cell, number, faulty, error);
             return false;
         }
