@@ -34,15 +34,13 @@ void RequirePicture(const SheetPicture &picture, Size size) {
     }
 }
 
-// Each pixel's entry holds its colour; the fixed colours sit on their fixed entries, and the key
-// colour on no other entry, or the viewer would see holes.
+// The key colour is on no entry but its own, or the viewer would see holes.
 void RequirePalette(const SheetPicture &picture, const SheetColours &fixed) {
     SheetPalette palette{};
     if (!MakeSheetPalette(picture, fixed, palette)) {
         Require(palette.otherColours > SHEET_FREE_ENTRIES, "a palette is refused only when full");
         return;
     }
-    Require(palette.otherColours <= SHEET_FREE_ENTRIES, "a palette made has room for its colours");
     Require(palette.indices.size() == picture.colours.size(), "one index a pixel");
     for (int entry = 0; entry < PALETTE_ENTRIES; ++entry) {
         Require((palette.entries[entry] == fixed.key) == (entry == TRANSPARENT_INDEX),
@@ -51,12 +49,13 @@ void RequirePalette(const SheetPicture &picture, const SheetColours &fixed) {
     for (std::size_t i = 0; i < picture.colours.size(); ++i) {
         const std::uint32_t colour = picture.colours[i];
         const int entry = palette.indices[i];
-        Require(palette.entries[entry] == colour, "a pixel's entry holds its colour");
-        Require((colour != RGB_BLACK || entry == SHEET_BLACK_INDEX) &&
-                    (colour != RGB_WHITE || entry == SHEET_WHITE_INDEX) &&
-                    (colour != fixed.clear || colour == RGB_BLACK || colour == RGB_WHITE ||
-                     entry == SHEET_CLEAR_INDEX),
-                "black, white and the clear colour are on their entries");
+        const int fixedEntry = colour == fixed.key     ? TRANSPARENT_INDEX
+                               : colour == RGB_BLACK   ? SHEET_BLACK_INDEX
+                               : colour == RGB_WHITE   ? SHEET_WHITE_INDEX
+                               : colour == fixed.clear ? SHEET_CLEAR_INDEX
+                                                       : entry;
+        Require(palette.entries[entry] == colour && entry == fixedEntry,
+                "a pixel's entry holds its colour, a fixed colour's its fixed entry");
     }
 }
 
