@@ -1,5 +1,7 @@
 #include "tools/common/png_file.h"
 
+#include "tools/common/file_bytes.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -86,9 +88,24 @@ void ExpandToBytes(png_structp png, png_infop info, PngPicture &picture) {
     png_read_update_info(png, info);
 }
 
-// Everything between the file's opening and closing; answers false after a libpng error or a
-// picture of another size.
-bool ReadRows(std::FILE *file, int width, int height, PngPicture &picture,
+// The bytes libpng has not read yet.
+struct PngBytes {
+    const std::uint8_t *data;
+    std::size_t left;
+};
+
+void ReadFromBytes(png_structp png, png_bytep out, png_size_t length) {
+    auto *bytes = static_cast<PngBytes *>(png_get_io_ptr(png));
+    if (length > bytes->left) {
+        png_error(png, "cut short: the file ends inside the picture");
+    }
+    std::memcpy(out, bytes->data, length);
+    bytes->data += length;
+    bytes->left -= length;
+}
+
+// Answers false after a libpng error or a picture of another size.
+bool ReadRows(PngBytes bytes, int width, int height, PngPicture &picture,
               std::vector<png_bytep> &rows) {
     png_structp png =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
@@ -102,7 +119,7 @@ bool ReadRows(std::FILE *file, int width, int height, PngPicture &picture,
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
-    png_init_io(png, file);
+    png_set_read_fn(png, &bytes, ReadFromBytes);
     png_read_info(png, info);
     const png_uint_32 fileWidth = png_get_image_width(png, info);
     const png_uint_32 fileHeight = png_get_image_height(png, info);
@@ -151,19 +168,19 @@ bool WriteIndexedPng(const char *path, const std::uint8_t *pixels, int pitch, in
     return true;
 }
 
-bool ReadPng(const char *path, int width, int height, PngPicture &picture, std::string &error) {
-    errno = 0;
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        error = errno != 0 ? std::strerror(errno) : "cannot be opened";
-        return false;
-    }
+bool ReadPngBytes(const std::uint8_t *data, std::size_t size, int width, int height,
+                  PngPicture &picture, std::string &error) {
     PngError[0] = '\0';
     std::vector<png_bytep> rows;
-    const bool read = ReadRows(file, width, height, picture, rows);
-    std::fclose(file);
+    const bool read = ReadRows(PngBytes{data, size}, width, height, picture, rows);
     if (!read) {
         error = PngError;
     }
     return read;
+}
+
+bool ReadPng(const char *path, int width, int height, PngPicture &picture, std::string &error) {
+    std::vector<std::uint8_t> bytes;
+    return ReadWholeFile(path, bytes, error) &&
+           ReadPngBytes(bytes.data(), bytes.size(), width, height, picture, error);
 }

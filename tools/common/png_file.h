@@ -6,6 +6,7 @@
 #include "display/palette_block.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ struct PngPicture {
     std::vector<std::array<std::uint8_t, 4>> palette;
 };
 
-// Reads path when it is a PNG of width x height pixels. Answers false with error set; a picture
-// of another size is refused, naming its size, before its pixels are read.
+// Reads the size bytes at data when they are a PNG of width x height pixels. Answers false with
+// error set; a picture of another size is refused, naming its size, before its pixels are read.
+bool ReadPngBytes(const std::uint8_t *data, std::size_t size, int width, int height,
+                  PngPicture &picture, std::string &error);
+
+// ReadPngBytes on the file at path.
 bool ReadPng(const char *path, int width, int height, PngPicture &picture, std::string &error);

@@ -2,15 +2,17 @@
 
 #include "display/bitmap_header.h"
 #include "display/draw.h"
+#include "tools/common/file_bytes.h"
 #include "tools/common/png_file.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -27,16 +29,21 @@ std::uint32_t ColourOf(const std::array<std::uint8_t, 4> &rgba, std::uint32_t ke
     return rgba[3] == FULLY_TRANSPARENT ? key : Rgb(rgba[0], rgba[1], rgba[2]);
 }
 
-std::string SizeText(int width, int height) {
+// The size a picture must have.
+struct PictureSize {
+    int width;
+    int height;
+};
+
+std::string SizeText(std::int64_t width, std::int64_t height, PictureSize wanted) {
     return "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels, not " + std::to_string(TILE_SHEET_WIDTH) + " x " +
-           std::to_string(TILE_SHEET_HEIGHT);
+           " pixels, not " + std::to_string(wanted.width) + " x " + std::to_string(wanted.height);
 }
 
-void StartPicture(SheetPicture &picture) {
-    picture.width = TILE_SHEET_WIDTH;
-    picture.height = TILE_SHEET_HEIGHT;
-    picture.colours.resize(static_cast<std::size_t>(TILE_SHEET_WIDTH) * TILE_SHEET_HEIGHT);
+void StartPicture(SheetPicture &picture, PictureSize size) {
+    picture.width = size.width;
+    picture.height = size.height;
+    picture.colours.resize(static_cast<std::size_t>(size.width) * size.height);
     picture.sourceIndices.clear();
     picture.sourcePalette.clear();
 }
@@ -56,13 +63,13 @@ void TakeIndexed(SheetPicture &picture, std::uint32_t key,
     }
 }
 
-bool ReadPngPicture(const char *path, std::uint32_t key, SheetPicture &picture,
-                    std::string &error) {
+bool ReadPngPicture(const std::uint8_t *data, std::size_t size, PictureSize wanted,
+                    std::uint32_t key, SheetPicture &picture, std::string &error) {
     PngPicture png;
-    if (!ReadPng(path, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT, png, error)) {
+    if (!ReadPngBytes(data, size, wanted.width, wanted.height, png, error)) {
         return false;
     }
-    StartPicture(picture);
+    StartPicture(picture, wanted);
     if (png.indexed) {
         TakeIndexed(picture, key, png.palette, [&](std::size_t i) { return png.pixels[i]; });
         return true;
@@ -75,18 +82,19 @@ bool ReadPngPicture(const char *path, std::uint32_t key, SheetPicture &picture,
 }
 
 // Refuses a bitmap of another size from its header, before the loader allocates the picture.
-bool BitmapHeaderFits(const unsigned char bytes[BITMAP_HEADERS_SIZE], std::string &error) {
-    const BitmapHeader header = ReadBitmapHeader(bytes);
-    const int height = header.height < 0 ? -header.height : header.height;
-    if (header.width != TILE_SHEET_WIDTH || height != TILE_SHEET_HEIGHT) {
-        error = SizeText(header.width, height);
+bool BitmapHeaderFits(const BitmapHeader &header, PictureSize wanted, std::string &error) {
+    // Widened first: a height of -2147483648 has no positive int.
+    const std::int64_t height = std::abs(std::int64_t{header.height});
+    if (header.width != wanted.width || height != wanted.height) {
+        error = SizeText(header.width, height, wanted);
         return false;
     }
     return true;
 }
 
 bool TakeSurface(SDL_Surface *surface, std::uint32_t key, SheetPicture &picture) {
-    StartPicture(picture);
+    const int width = surface->w;
+    StartPicture(picture, {width, surface->h});
     const SDL_Palette *palette = surface->format->palette;
     if (palette != nullptr && surface->format->BitsPerPixel == 8) {
         std::vector<std::array<std::uint8_t, 4>> colours;
@@ -95,9 +103,8 @@ bool TakeSurface(SDL_Surface *surface, std::uint32_t key, SheetPicture &picture)
             colours.push_back({c.r, c.g, c.b, 255}); // a bitmap's colour table has no alpha
         }
         const auto *pixels = static_cast<const std::uint8_t *>(surface->pixels);
-        TakeIndexed(picture, key, colours, [&](std::size_t i) {
-            return pixels[i / TILE_SHEET_WIDTH * surface->pitch + i % TILE_SHEET_WIDTH];
-        });
+        TakeIndexed(picture, key, colours,
+                    [&](std::size_t i) { return pixels[i / width * surface->pitch + i % width]; });
         return true;
     }
     SDL_Surface *rgba = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGBA32, 0);
@@ -106,30 +113,33 @@ bool TakeSurface(SDL_Surface *surface, std::uint32_t key, SheetPicture &picture)
     }
     const auto *pixels = static_cast<const std::uint8_t *>(rgba->pixels);
     for (std::size_t i = 0; i < picture.colours.size(); ++i) {
-        const std::uint8_t *p =
-            pixels + i / TILE_SHEET_WIDTH * rgba->pitch + i % TILE_SHEET_WIDTH * 4;
+        const std::uint8_t *p = pixels + i / width * rgba->pitch + i % width * 4;
         picture.colours[i] = ColourOf({p[0], p[1], p[2], p[3]}, key);
     }
     SDL_FreeSurface(rgba);
     return true;
 }
 
-bool ReadBitmapPicture(const char *path, std::uint32_t key, SheetPicture &picture,
-                       const unsigned char header[BITMAP_HEADERS_SIZE], std::string &error) {
-    if (!BitmapHeaderFits(header, error)) {
+bool ReadBitmapPicture(const std::uint8_t *data, std::size_t size, PictureSize wanted,
+                       std::uint32_t key, SheetPicture &picture, const BitmapHeader &header,
+                       std::string &error) {
+    if (!BitmapHeaderFits(header, wanted, error)) {
         return false;
     }
-    SDL_Surface *surface = SDL_LoadBMP(path);
+    if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        error = "too large for a bitmap the viewer can read";
+        return false;
+    }
+    SDL_Surface *surface = SDL_LoadBMP_RW(SDL_RWFromConstMem(data, static_cast<int>(size)), 1);
     if (surface == nullptr) {
         error = std::string("not a bitmap the viewer can read (") + SDL_GetError() + ")";
         return false;
     }
-    const bool taken = surface->w == TILE_SHEET_WIDTH && surface->h == TILE_SHEET_HEIGHT &&
-                       TakeSurface(surface, key, picture);
+    const bool fits = surface->w == wanted.width && surface->h == wanted.height;
+    const bool taken = fits && TakeSurface(surface, key, picture);
     if (!taken) {
-        error = surface->w == TILE_SHEET_WIDTH && surface->h == TILE_SHEET_HEIGHT
-                    ? std::string("cannot be converted (") + SDL_GetError() + ")"
-                    : SizeText(surface->w, surface->h);
+        error = fits ? std::string("cannot be converted (") + SDL_GetError() + ")"
+                     : SizeText(surface->w, surface->h, wanted);
     }
     SDL_FreeSurface(surface);
     return taken;
@@ -137,28 +147,31 @@ bool ReadBitmapPicture(const char *path, std::uint32_t key, SheetPicture &pictur
 
 } // namespace
 
-bool ReadSheetPicture(const char *path, std::uint32_t key, SheetPicture &picture,
-                      std::string &error) {
+bool ReadSheetPictureBytes(const std::uint8_t *data, std::size_t size, int width, int height,
+                           std::uint32_t key, SheetPicture &picture, std::string &error) {
+    const PictureSize wanted{width, height};
+    if (size >= PNG_SIGNATURE_SIZE && std::memcmp(data, PNG_SIGNATURE, PNG_SIGNATURE_SIZE) == 0) {
+        return ReadPngPicture(data, size, wanted, key, picture, error);
+    }
+    // The headers as the viewer reads them: zero past the end of a short file.
     unsigned char start[BITMAP_HEADERS_SIZE] = {};
-    errno = 0;
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        error = errno != 0 ? std::strerror(errno) : "cannot be opened";
-        return false;
-    }
-    const std::size_t length = std::fread(start, 1, sizeof start, file);
-    std::fclose(file);
-    if (length >= PNG_SIGNATURE_SIZE &&
-        std::memcmp(start, PNG_SIGNATURE, PNG_SIGNATURE_SIZE) == 0) {
-        return ReadPngPicture(path, key, picture, error);
-    }
-    if (ReadBitmapHeader(start).signature) {
-        if (length < sizeof start) {
+    std::copy_n(data, std::min(size, sizeof start), start);
+    const BitmapHeader header = ReadBitmapHeader(start);
+    if (header.signature) {
+        if (size < sizeof start) {
             error = "cut short: not even a whole bitmap header";
             return false;
         }
-        return ReadBitmapPicture(path, key, picture, start, error);
+        return ReadBitmapPicture(data, size, wanted, key, picture, header, error);
     }
     error = "neither a PNG nor a bitmap";
     return false;
+}
+
+bool ReadSheetPicture(const char *path, std::uint32_t key, SheetPicture &picture,
+                      std::string &error) {
+    std::vector<std::uint8_t> bytes;
+    return ReadWholeFile(path, bytes, error) &&
+           ReadSheetPictureBytes(bytes.data(), bytes.size(), TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT,
+                                 key, picture, error);
 }

@@ -43,22 +43,29 @@ bool ParseUnsigned(const char *text, std::uint64_t &value) {
     return code == std::errc() && stop == end && stop != text;
 }
 
-bool LoadXml(const fs::path &path, pugi::xml_document &document, std::string &error) {
+bool ReadText(const fs::path &path, std::string &text, std::string &error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = path.string() + ": " + std::strerror(errno);
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    const std::string bytes = text.str();
-    const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    text = bytes.str();
+    return true;
+}
+
+// Parses the text of file (as errors name it) into document.
+bool ParseXml(std::string_view text, const std::string &file, pugi::xml_document &document,
+              std::string &error) {
+    const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size());
     if (!result) {
-        const auto line =
-            1 + std::count(bytes.begin(),
-                           bytes.begin() + std::max<std::ptrdiff_t>(result.offset, 0), '\n');
-        error = path.string() + ": malformed XML at line " + std::to_string(line) + ": " +
-                result.description();
+        // pugixml may place the fault past the end of a text cut short inside an attribute.
+        const auto at =
+            std::clamp<std::ptrdiff_t>(result.offset, 0, static_cast<std::ptrdiff_t>(text.size()));
+        const auto line = 1 + std::count(text.begin(), text.begin() + at, '\n');
+        error =
+            file + ": malformed XML at line " + std::to_string(line) + ": " + result.description();
         return false;
     }
     return true;
@@ -100,21 +107,25 @@ void ReadTileDefinitions(const pugi::xml_node &node, Tileset &tileset) {
     }
 }
 
-bool ReadTileset(const pugi::xml_node &reference, const fs::path &mapPath, Tileset &tileset,
-                 pugi::xml_document &external, std::string &error) {
+bool ReadTileset(const pugi::xml_node &reference, const std::string &mapFile,
+                 const TilesetReader &readTileset, Tileset &tileset, pugi::xml_document &external,
+                 std::string &error) {
     std::uint64_t firstGid = 0;
     if (!ParseUnsigned(reference.attribute("firstgid").as_string(), firstGid) || firstGid == 0 ||
         firstGid >= FLIP_FLAGS) {
-        error = mapPath.string() + ": a tileset without a valid firstgid";
+        error = mapFile + ": a tileset without a valid firstgid";
         return false;
     }
     tileset.firstGid = static_cast<std::uint32_t>(firstGid);
     pugi::xml_node node = reference;
-    tileset.file = mapPath.string();
+    tileset.file = mapFile;
     if (const char *source = reference.attribute("source").value(); *source != '\0') {
-        const fs::path path = (mapPath.parent_path() / source).lexically_normal();
-        tileset.file = path.string();
-        if (!LoadXml(path, external, error)) {
+        TilesetText text;
+        if (!readTileset(source, text, error)) {
+            return false;
+        }
+        tileset.file = text.file;
+        if (!ParseXml(text.text, tileset.file, external, error)) {
             return false;
         }
         node = external.child("tileset");
@@ -128,12 +139,13 @@ bool ReadTileset(const pugi::xml_node &reference, const fs::path &mapPath, Tiles
     return true;
 }
 
-bool ReadTilesets(const pugi::xml_node &map, const fs::path &path, std::vector<Tileset> &tilesets,
+bool ReadTilesets(const pugi::xml_node &map, const std::string &file,
+                  const TilesetReader &readTileset, std::vector<Tileset> &tilesets,
                   std::string &error) {
     for (const pugi::xml_node &reference : map.children("tileset")) {
         Tileset tileset;
         pugi::xml_document external;
-        if (!ReadTileset(reference, path, tileset, external, error)) {
+        if (!ReadTileset(reference, file, readTileset, tileset, external, error)) {
             return false;
         }
         tilesets.push_back(std::move(tileset));
@@ -142,8 +154,8 @@ bool ReadTilesets(const pugi::xml_node &map, const fs::path &path, std::vector<T
               [](const Tileset &a, const Tileset &b) { return a.firstGid < b.firstGid; });
     for (std::size_t i = 1; i < tilesets.size(); ++i) {
         if (tilesets[i].firstGid == tilesets[i - 1].firstGid) {
-            error = path.string() + ": two tilesets start at firstgid " +
-                    std::to_string(tilesets[i].firstGid);
+            error =
+                file + ": two tilesets start at firstgid " + std::to_string(tilesets[i].firstGid);
             return false;
         }
     }
@@ -155,15 +167,15 @@ bool AttributeIs(const pugi::xml_node &node, const char *name, std::uint64_t exp
     return ParseUnsigned(node.attribute(name).as_string(), value) && value == expected;
 }
 
-bool CheckMapShape(const pugi::xml_node &map, const fs::path &path, std::string &error) {
+bool CheckMapShape(const pugi::xml_node &map, const std::string &file, std::string &error) {
     if (map.attribute("infinite").as_int() != 0) {
-        error = path.string() + ": an infinite map; a segment's map has a fixed size";
+        error = file + ": an infinite map; a segment's map has a fixed size";
         return false;
     }
     if (std::strcmp(map.attribute("orientation").as_string(), "orthogonal") != 0 ||
         !AttributeIs(map, "width", SEGMENT_COLUMNS) || !AttributeIs(map, "height", SEGMENT_ROWS) ||
         !AttributeIs(map, "tilewidth", CELL_PITCH) || !AttributeIs(map, "tileheight", CELL_PITCH)) {
-        error = path.string() + ": " + map.attribute("orientation").as_string() + " map of " +
+        error = file + ": " + map.attribute("orientation").as_string() + " map of " +
                 map.attribute("width").as_string() + " x " + map.attribute("height").as_string() +
                 " cells of " + map.attribute("tilewidth").as_string() + " x " +
                 map.attribute("tileheight").as_string() +
@@ -184,7 +196,7 @@ void CollectTileLayers(const pugi::xml_node &parent, std::vector<pugi::xml_node>
     }
 }
 
-bool FindLayers(const pugi::xml_node &map, const fs::path &path,
+bool FindLayers(const pugi::xml_node &map, const std::string &file,
                 std::array<pugi::xml_node, MAP_CELL_LAYERS> &found, std::string &error) {
     std::vector<pugi::xml_node> layers;
     CollectTileLayers(map, layers);
@@ -192,18 +204,18 @@ bool FindLayers(const pugi::xml_node &map, const fs::path &path,
         const std::string name = layer.attribute("name").as_string();
         const int number = TileLayerNumber(name);
         if (number < 0) {
-            error = path.string() + ": tile layer '" + name + "' is none of 'layer 0' to 'layer 3'";
+            error = file + ": tile layer '" + name + "' is none of 'layer 0' to 'layer 3'";
             return false;
         }
         if (found[number]) {
-            error = path.string() + ": two tile layers named '" + name + "'";
+            error = file + ": two tile layers named '" + name + "'";
             return false;
         }
         found[number] = layer;
     }
     for (int number = 0; number < MAP_CELL_LAYERS; ++number) {
         if (!found[number]) {
-            error = path.string() + ": no tile layer '" + TileLayerName(number) + "'";
+            error = file + ": no tile layer '" + TileLayerName(number) + "'";
             return false;
         }
     }
@@ -265,13 +277,13 @@ bool ResolveCell(const std::vector<Tileset> &tilesets, std::uint32_t gid, Terrai
 
 // The one line for a cell that cannot be read. A faulty tile is its tileset's fault, so the
 // tileset's file leads the line.
-std::string CellFault(const fs::path &path, std::size_t cell, int layer, const Tileset *faulty,
+std::string CellFault(const std::string &file, std::size_t cell, int layer, const Tileset *faulty,
                       const std::string &reason) {
     const std::string where = CellText(cell, layer);
     if (faulty != nullptr) {
-        return faulty->file + ": " + reason + "; used at " + path.string() + " " + where;
+        return faulty->file + ": " + reason + "; used at " + file + " " + where;
     }
-    return path.string() + ": " + where + ": " + reason;
+    return file + ": " + where + ": " + reason;
 }
 
 bool DecodeLayer(const pugi::xml_node &layer, std::vector<std::uint32_t> &ids, std::string &error) {
@@ -287,18 +299,20 @@ bool DecodeLayer(const pugi::xml_node &layer, std::vector<std::uint32_t> &ids, s
 }
 
 bool FillLayer(const pugi::xml_node &layer, int number, const std::vector<Tileset> &tilesets,
-               const fs::path &path, SegmentMap &map, std::string &error) {
+               const std::string &file, SegmentMap &map, std::string &error) {
     std::vector<std::uint32_t> ids;
     if (!DecodeLayer(layer, ids, error)) {
-        error = path.string() + ": layer " + std::to_string(number) + ": " + error;
+        error = file + ": layer " + std::to_string(number) + ": " + error;
         return false;
     }
     const int levelByte = MapCellLevelByte(number);
+    TerrainRef ref{};
     for (std::size_t cell = 0; cell < CELL_COUNT; ++cell) {
-        TerrainRef ref{};
+        // Neighbours mostly hold the same tile: a run of one id is looked up once.
         const Tileset *faulty = nullptr;
-        if (!ResolveCell(tilesets, ids[cell], ref, faulty, error)) {
-            error = CellFault(path, cell, number, faulty, error);
+        if ((cell == 0 || ids[cell] != ids[cell - 1]) &&
+            !ResolveCell(tilesets, ids[cell], ref, faulty, error)) {
+            error = CellFault(file, cell, number, faulty, error);
             return false;
         }
         map.cells[cell * MAP_CELL_SIZE + levelByte] = ref.level;
@@ -307,7 +321,7 @@ bool FillLayer(const pugi::xml_node &layer, int number, const std::vector<Tilese
     return true;
 }
 
-bool ReadSizeProperty(const pugi::xml_node &map, const fs::path &path, SegmentMap &segment,
+bool ReadSizeProperty(const pugi::xml_node &map, const std::string &file, SegmentMap &segment,
                       std::string &error) {
     const pugi::xml_node property =
         map.child("properties").find_child_by_attribute("property", "name", SIZE_PROPERTY);
@@ -318,8 +332,8 @@ bool ReadSizeProperty(const pugi::xml_node &map, const fs::path &path, SegmentMa
     std::uint64_t size = 0;
     if (std::strcmp(property.attribute("type").as_string(), "int") != 0 ||
         !ParseUnsigned(property.attribute("value").as_string(), size)) {
-        error = path.string() + ": map property " + SIZE_PROPERTY +
-                " is not a whole number of bytes (type int)";
+        error =
+            file + ": map property " + SIZE_PROPERTY + " is not a whole number of bytes (type int)";
         return false;
     }
     segment.size = std::min<std::uint64_t>(size, MAP_GRID_SIZE);
@@ -333,29 +347,73 @@ bool ReadSizeProperty(const pugi::xml_node &map, const fs::path &path, SegmentMa
     return true;
 }
 
-} // namespace
-
-bool ReadSegmentMap(const fs::path &path, SegmentMap &segment, std::string &error) {
+bool ReadMap(std::string_view text, const std::string &file, const TilesetReader &readTileset,
+             SegmentMap &segment, std::string &error) {
     pugi::xml_document document;
-    if (!LoadXml(path, document, error)) {
+    if (!ParseXml(text, file, document, error)) {
         return false;
     }
     const pugi::xml_node map = document.child("map");
     if (!map) {
-        error = path.string() + ": not a Tiled map (no <map> element)";
+        error = file + ": not a Tiled map (no <map> element)";
         return false;
     }
     std::vector<Tileset> tilesets;
     std::array<pugi::xml_node, MAP_CELL_LAYERS> layers{};
-    if (!CheckMapShape(map, path, error) || !ReadTilesets(map, path, tilesets, error) ||
-        !FindLayers(map, path, layers, error)) {
+    if (!CheckMapShape(map, file, error) ||
+        !ReadTilesets(map, file, readTileset, tilesets, error) ||
+        !FindLayers(map, file, layers, error)) {
         return false;
     }
     segment.cells.assign(MAP_GRID_SIZE, 0);
     for (int number = 0; number < MAP_CELL_LAYERS; ++number) {
-        if (!FillLayer(layers[number], number, tilesets, path, segment, error)) {
+        if (!FillLayer(layers[number], number, tilesets, file, segment, error)) {
             return false;
         }
     }
-    return ReadSizeProperty(map, path, segment, error);
+    return ReadSizeProperty(map, file, segment, error);
+}
+
+// Names and values quoted from the files may hold line breaks and other control characters;
+// they are shown escaped, so that the error stays one line.
+std::string OneLine(const std::string &text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= ' ' && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else {
+            constexpr char HEX[] = "0123456789ABCDEF";
+            shown += {'\\', 'x', HEX[byte >> 4], HEX[byte & 15]};
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+bool ReadSegmentMapText(std::string_view text, const std::string &file,
+                        const TilesetReader &readTileset, SegmentMap &segment, std::string &error) {
+    if (!ReadMap(text, file, readTileset, segment, error)) {
+        error = OneLine(error);
+        return false;
+    }
+    return true;
+}
+
+bool ReadSegmentMap(const fs::path &path, SegmentMap &segment, std::string &error) {
+    std::string text;
+    if (!ReadText(path, text, error)) {
+        return false;
+    }
+    // A tileset's source is a path relative to the map's folder.
+    const auto readTileset = [&](const std::string &source, TilesetText &tileset,
+                                 std::string &reason) {
+        const fs::path tilesetPath = (path.parent_path() / source).lexically_normal();
+        tileset.file = tilesetPath.string();
+        return ReadText(tilesetPath, tileset.text, reason);
+    };
+    return ReadSegmentMapText(text, path.string(), readTileset, segment, error);
 }
