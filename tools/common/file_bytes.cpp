@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-bool ReadWholeFile(const char *path, std::vector<std::uint8_t> &bytes, std::string &error) {
+bool ReadWholeFile(const char *path, std::vector<std::uint8_t> &bytes, std::string &error,
+                   std::size_t most) {
     errno = 0;
     std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr) {
@@ -20,12 +21,16 @@ bool ReadWholeFile(const char *path, std::vector<std::uint8_t> &bytes, std::stri
         bytes.resize(bytes.size() + CHUNK);
         got = std::fread(bytes.data() + bytes.size() - CHUNK, 1, CHUNK, file);
         bytes.resize(bytes.size() - CHUNK + got);
-    } while (got == CHUNK);
+    } while (got == CHUNK && bytes.size() <= most);
     const bool failed = std::ferror(file) != 0;
     const int reason = errno;
     std::fclose(file);
     if (failed) {
         error = reason != 0 ? std::strerror(reason) : "cannot be read";
+        return false;
+    }
+    if (bytes.size() > most) {
+        error = "longer than " + std::to_string(most) + " bytes";
         return false;
     }
     return true;

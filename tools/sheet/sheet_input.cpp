@@ -170,8 +170,11 @@ bool ReadSheetPictureBytes(const std::uint8_t *data, std::size_t size, int width
 
 bool ReadSheetPicture(const char *path, std::uint32_t key, SheetPicture &picture,
                       std::string &error) {
+    // Four times the largest picture of the sheet's size (RGBA at 16 bits a sample): reading
+    // stops there, rather than take in whatever a mistaken path names whole.
+    constexpr std::size_t MOST_BYTES = std::size_t{4} * TILE_SHEET_WIDTH * TILE_SHEET_HEIGHT * 8;
     std::vector<std::uint8_t> bytes;
-    return ReadWholeFile(path, bytes, error) &&
+    return ReadWholeFile(path, bytes, error, MOST_BYTES) &&
            ReadSheetPictureBytes(bytes.data(), bytes.size(), TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT,
                                  key, picture, error);
 }
