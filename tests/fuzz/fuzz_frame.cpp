@@ -2,8 +2,9 @@
 // overflows, every copy is one to one with a representable rectangle, and the frame keeps its
 // order of operations.
 //
-// Input: 20 bytes of view state, a 16-bit little-endian length L, L bytes of terrain.db, and
-// the rest as the file of the segment the view state shows.
+// Input: 20 bytes of view state, a 16-bit little-endian length L, L bytes of terrain.db, a
+// 32-bit offset, and the rest as cells of the segment the view state shows from that offset
+// on, the others empty: a frame scrolled deep into the segment needs no input of half a megabyte.
 
 #include "mapdata/bytes.h"
 #include "mapdata/segment.h"
@@ -50,18 +51,20 @@ void CheckFrame() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    if (size < VIEW_BYTES + 2) {
+    if (size < VIEW_BYTES) {
         return 0;
     }
     TakeViewState(data);
-    std::size_t rest = size - VIEW_BYTES - 2;
-    const std::size_t tableBytes = std::min<std::size_t>(ReadU16LE(data + VIEW_BYTES), rest);
-    const std::uint8_t *table = data + VIEW_BYTES + 2;
+    FuzzBytes input{data + VIEW_BYTES, size - VIEW_BYTES};
+    const FuzzBytes table = TakeBytes(input, TakeU16(input));
+    const std::size_t offset = TakeU32(input) % MAP_GRID_SIZE;
+    static std::uint8_t segment[MAP_GRID_SIZE];
+    std::memset(segment, 0, sizeof segment);
+    std::memcpy(segment + offset, input.data, std::min(input.size, MAP_GRID_SIZE - offset));
     // Each input starts from the state of a fresh process, so that a finding replays alone.
     std::memset(TerrainTable, 0, sizeof TerrainTable);
-    std::memset(MapGrid, 0, sizeof MapGrid);
-    ReadTerrainBytes(table, tableBytes);
-    ReadSegmentBytes(table + tableBytes, rest - tableBytes);
+    ReadTerrainBytes(table.data, table.size);
+    ReadSegmentBytes(segment, sizeof segment);
     ResetDrawCalls();
     RenderFrame();
     CheckFrame();
