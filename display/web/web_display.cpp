@@ -67,15 +67,20 @@ BitmapHeader ReadHeaders(const std::uint8_t *bytes, std::size_t size,
     return ReadBitmapHeader(headers);
 }
 
-// The whole of tiles.bmp, or false when it cannot be opened.
+// The whole of tiles.bmp, or false when it cannot be opened. Read straight into the vector: the
+// module's stack is too small for a buffer of any size.
 bool ReadSheetFile(std::vector<std::uint8_t> &bytes) {
     std::FILE *file = std::fopen(TILE_SHEET_FILE, "rb");
     if (file == nullptr) {
         return false;
     }
-    std::uint8_t chunk[65536];
-    for (std::size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        size = std::ftell(file);
+    }
+    if (size > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     }
     std::fclose(file);
     return true;
