@@ -204,11 +204,13 @@ bool FindLayers(const pugi::xml_node &map, const std::string &file,
         const std::string name = layer.attribute("name").as_string();
         const int number = TileLayerNumber(name);
         if (number < 0) {
-            error = file + ": tile layer '" + name + "' is none of 'layer 0' to 'layer 3'";
+            error = file + ": tile layer '";
+            error += name + "' is none of 'layer 0' to 'layer 3'";
             return false;
         }
         if (found[number]) {
-            error = file + ": two tile layers named '" + name + "'";
+            error = file + ": two tile layers named '";
+            error += name + "'";
             return false;
         }
         found[number] = layer;
