@@ -4,8 +4,6 @@
 #include "display/draw.h"
 #include "mapdata/terrain.h"
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <vector>
 
@@ -106,11 +104,9 @@ bool ReadSheetIndices(const std::vector<unsigned char> &file, SheetIndices &indi
 
 } // namespace
 
-TileCorners ReadTileCorners(const char *path, const PaletteEntry entries[PALETTE_ENTRIES]) {
+TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
+                            const PaletteEntry entries[PALETTE_ENTRIES]) {
     TileCorners corners{};
-    std::ifstream stream(path, std::ios::binary);
-    const std::vector<unsigned char> file{std::istreambuf_iterator<char>(stream),
-                                          std::istreambuf_iterator<char>()};
     SheetIndices indices;
     if (!ReadSheetIndices(file, indices)) {
         return corners;
