@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <tuple>
@@ -305,6 +307,48 @@ TEST_F(CheckTest, MissingFilesAreProblemsNotFailures) {
               static_cast<std::size_t>(CHECKED_FILE_COUNT));
     EXPECT_TRUE(Texts(report, CheckSection::Palette).empty());
     EXPECT_EQ(report.recordsInUse, 0);
+}
+
+TEST_F(CheckTest, WorldInMemoryIsReportedAsTheSameFolder) {
+    // Files of every kind: short, long, missing, a sheet with a finding of its own.
+    Records.push_back({9, 1, 1, 0, 0, 55, 55, 0, 0});
+    Records.push_back({12, 4, 4, 0, 0, 1301, 55, 0, 0});
+    WriteCleanFolder();
+    WorldFiles world;
+    world.terrain = WorldFileOf(MakeTerrainFile(Records, 40000));
+    Bytes shortSegment(3000, 0);
+    PutRef(shortSegment, 1, 2, 0, 77, 7);
+    world.segments[1] = WorldFileOf(shortSegment);
+    Bytes longSegment = EmptySegment();
+    PutRef(longSegment, 5, 6, 0, 1, 1);
+    longSegment.resize(MAP_GRID_SIZE + 8, 9);
+    world.segments[2] = WorldFileOf(longSegment);
+    world.segments[4].reason = std::strerror(ENOENT);
+    Bytes clean = EmptySegment();
+    PutRef(clean, 0, 0, 0, 1, 1);
+    for (const int segment : {0, 3, 5}) {
+        world.segments[static_cast<std::size_t>(segment)] = WorldFileOf(clean);
+    }
+    Bytes bitmap = MakeBitmap({.coloursUsed = 16});
+    bitmap.resize(bitmap.size() - 100);
+    world.tileSheet = WorldFileOf(bitmap);
+
+    WriteFile(TERRAIN_FILE, world.terrain.bytes);
+    for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
+        const WorldFile &file = world.segments[static_cast<std::size_t>(segment)];
+        if (file.present) {
+            WriteFile(SegmentFiles[segment], file.bytes);
+        } else {
+            fs::remove(SegmentFiles[segment]);
+        }
+    }
+    WriteFile(TILE_SHEET_FILE, world.tileSheet.bytes);
+
+    const CheckReport fromFolder = CheckDataFolder();
+    const CheckReport fromMemory = CheckWorld(world);
+    EXPECT_EQ(FormatCheckJson(fromMemory, "."), FormatCheckJson(fromFolder, "."));
+    EXPECT_EQ(FormatCheckText(fromMemory, "."), FormatCheckText(fromFolder, "."));
+    EXPECT_GE(fromMemory.problems.size(), 6u) << FormatCheckText(fromMemory, ".");
 }
 
 TEST_F(CheckTest, JsonEscapesTheFolderAndListsEveryFinding) {

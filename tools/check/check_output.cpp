@@ -85,22 +85,31 @@ void AppendPaletteText(std::string &out, const CheckReport &report) {
     AppendProblems(out, report, CheckSection::Palette);
 }
 
-// JSON text of a string: quotes, backslashes and control characters escaped.
+// JSON text of a string: quotes, backslashes and control characters escaped, the runs of other
+// characters between them copied whole (the reports run to thousands of strings).
 std::string Quoted(const std::string &text) {
     std::string out = "\"";
-    for (const char c : text) {
+    out.reserve(text.size() + 2);
+    std::size_t plain = 0; // where the run of characters copied as they are starts
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c != '"' && c != '\\' && c >= 0x20) {
+            continue;
+        }
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
-            out += escape;
+            out += static_cast<char>(c);
         } else {
-            out += c;
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
         }
     }
-    return out + "\"";
+    out.append(text, plain);
+    out += '"';
+    return out;
 }
 
 std::string RectJson(const DrawRect &r) {
@@ -112,9 +121,13 @@ template <class Item, class Format>
 std::string ListJson(const std::vector<Item> &items, Format format) {
     std::string out = "[";
     for (std::size_t i = 0; i < items.size(); ++i) {
-        out += (i == 0 ? "" : ",") + format(items[i]);
+        if (i > 0) {
+            out += ',';
+        }
+        out += format(items[i]);
     }
-    return out + "]";
+    out += ']';
+    return out;
 }
 
 std::string FilesJson(const CheckReport &report) {

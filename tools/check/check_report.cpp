@@ -4,7 +4,9 @@
 #include "view/drawn_window.h"
 #include "view/view_state.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -20,18 +22,62 @@ void AddProblem(CheckReport &report, CheckSection section, std::string text, int
     report.problems.push_back(CheckProblem{section, segment, std::move(text)});
 }
 
-// Opens name to learn its size; the reason is kept for the report when it cannot be opened.
-FileCheck MeasureFile(const char *name, std::int64_t expected, std::string &reason) {
-    FileCheck file{name, false, -1, expected};
+// The core's blocks from a world's bytes, each as its loader takes the file. Until the core
+// loads from memory (mapdata/), these copy the bytes the way the loaders read them.
+
+// terrain.db into the table, as LoadTerrainTable reads it: at most TERRAIN_TABLE_SIZE bytes, a
+// short file leaving the rest of the table as it was. (The loader then loads the current
+// segment as well; the checker loads every segment on its own, see CheckSegments.)
+void LoadTerrainBytes(const WorldFile &file) {
+    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), sizeof TerrainTable), TerrainTable);
+}
+
+// A segment into the grid, as LoadMapSegment reads it: a missing file clears the grid, a short
+// one overwrites only the cells it holds, and bytes past the grid are never read.
+void LoadSegmentBytes(const WorldFile &file) {
+    ++MapGridLoads;
+    if (!file.present) {
+        std::memset(MapGrid, 0, sizeof MapGrid);
+        return;
+    }
+    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), sizeof MapGrid), MapGrid);
+}
+
+// The palette block of tiles.bmp, as ReadPaletteBlock reads it: its first PALETTE_BLOCK_SIZE
+// bytes, zero past the file's end (all zero, and false, when the file cannot be opened).
+bool TakePaletteBlock(const WorldFile &file, unsigned char block[PALETTE_BLOCK_SIZE]) {
+    std::memset(block, 0, PALETTE_BLOCK_SIZE);
+    if (!file.present) {
+        return false;
+    }
+    std::copy_n(file.bytes.begin(), std::min<std::size_t>(file.bytes.size(), PALETTE_BLOCK_SIZE),
+                block);
+    return true;
+}
+
+// Reads name as the checker takes it: whether it opens (the reason kept for the report when
+// not), its size, and its first most bytes.
+WorldFile ReadWorldFile(const char *name, std::size_t most) {
+    WorldFile file;
     errno = 0;
     std::FILE *stream = std::fopen(name, "rb");
     if (stream == nullptr) {
-        reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
+        file.reason = errno != 0 ? std::strerror(errno) : "";
         return file;
     }
-    file.opened = true;
+    file.present = true;
     if (std::fseek(stream, 0, SEEK_END) == 0) {
         file.size = std::ftell(stream);
+    }
+    std::rewind(stream);
+    unsigned char chunk[1 << 16];
+    while (file.bytes.size() < most) {
+        const std::size_t got =
+            std::fread(chunk, 1, std::min(sizeof chunk, most - file.bytes.size()), stream);
+        if (got == 0) {
+            break;
+        }
+        file.bytes.insert(file.bytes.end(), chunk, chunk + got);
     }
     std::fclose(stream);
     return file;
@@ -50,11 +96,12 @@ void CheckFileSize(CheckReport &report, const FileCheck &file, const char *whenS
                             : "the bytes past " + GroupDigits(file.expected) + " are never read"));
 }
 
-void AddFile(CheckReport &report, const char *name, std::int64_t expected, const char *whenShort,
-             const char *whenMissing) {
-    std::string reason;
-    report.files.push_back(MeasureFile(name, expected, reason));
-    if (!report.files.back().opened) {
+void AddFile(CheckReport &report, const char *name, const WorldFile &world, std::int64_t expected,
+             const char *whenShort, const char *whenMissing) {
+    report.files.push_back(
+        FileCheck{name, world.present, world.present ? world.size : -1, expected});
+    if (!world.present) {
+        const std::string reason = world.reason.empty() ? "cannot be opened" : world.reason;
         AddProblem(report, CheckSection::Files,
                    std::string(name) + " cannot be opened (" + reason + "): " + whenMissing);
     }
@@ -110,16 +157,15 @@ void CheckRecords(CheckReport &report) {
 
 // Notes the references of one cell that no record holds, and counts the cell once for each
 // record it uses.
-void CheckCell(const WindowCell &cell, SegmentCheck &check, std::map<int, int> &cellsPerRecord) {
+void CheckCell(int row, int column, SegmentCheck &check, std::map<int, int> &cellsPerRecord) {
     TerrainRef layers[MAP_CELL_LAYERS];
-    SplitMapCell(cell.row, cell.column, layers);
+    SplitMapCell(row, column, layers);
     int found[MAP_CELL_LAYERS];
     for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
         const TerrainRef ref = layers[layer];
         found[layer] = FindTerrainRecord(ref.kind, ref.level);
         if (found[layer] == NO_TERRAIN && (ref.kind != 0 || ref.level != 0)) {
-            check.missing.push_back(
-                MissingReference{cell.row, cell.column, layer, ref.kind, ref.level});
+            check.missing.push_back(MissingReference{row, column, layer, ref.kind, ref.level});
         }
         // A cell that names one record on two layers counts once for it.
         bool counted = found[layer] == NO_TERRAIN;
@@ -132,22 +178,46 @@ void CheckCell(const WindowCell &cell, SegmentCheck &check, std::map<int, int> &
     }
 }
 
+// Whether the cell's eight bytes are all zero: its four layers then name nothing.
+bool EmptyCell(const unsigned char *cell) {
+    static_assert(MAP_CELL_SIZE == sizeof(std::uint64_t));
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, cell, sizeof bytes);
+    return bytes == 0;
+}
+
+// The cells of the drawn window (those ForEachWindowCell visits; where they stand on the screen
+// does not matter here), row by row. A cell of zeros names nothing: a row of the window that
+// holds only zeros is passed over with one comparison, and in the others each cell of zeros.
+// Most cells of a short or sparse file are zero, and the walk is the checker's costliest part.
 SegmentCheck CheckSegmentWindow(int segment) {
+    constexpr std::size_t ROW_BYTES = GRID_WINDOW_COLUMNS * MAP_CELL_SIZE;
+    static const unsigned char zeros[ROW_BYTES] = {};
     SegmentCheck check{segment, {}, {}};
     std::map<int, int> cellsPerRecord;
-    ForEachWindowCell([&](const WindowCell &cell) { CheckCell(cell, check, cellsPerRecord); });
+    for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
+        const unsigned char *cells = MapGrid + row * SEGMENT_COLUMNS * MAP_CELL_SIZE;
+        if (std::memcmp(cells, zeros, ROW_BYTES) == 0) {
+            continue;
+        }
+        for (int column = 0; column < GRID_WINDOW_COLUMNS; ++column) {
+            if (!EmptyCell(cells + column * MAP_CELL_SIZE)) {
+                CheckCell(row, column, check, cellsPerRecord);
+            }
+        }
+    }
     for (const auto &[record, cells] : cellsPerRecord) {
         check.uses.push_back(RecordUse{record, cells});
     }
     return check;
 }
 
-void CheckSegments(CheckReport &report) {
+void CheckSegments(CheckReport &report, const WorldFiles &world) {
     for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
         // Each segment on its own: a short file must not show another segment's cells here.
         std::memset(MapGrid, 0, sizeof MapGrid);
         ViewState.segmentIndex = segment;
-        LoadMapSegment();
+        LoadSegmentBytes(world.segments[static_cast<std::size_t>(segment)]);
         report.segments.push_back(CheckSegmentWindow(segment));
         for (const MissingReference &m : report.segments.back().missing) {
             AddProblem(report, CheckSection::Segment,
@@ -250,42 +320,64 @@ void ReportPalette(CheckReport &report) {
     ReportTileCorners(report);
 }
 
-void CheckTileSheet(CheckReport &report) {
+void CheckTileSheet(CheckReport &report, const WorldFile &sheet) {
     unsigned char block[PALETTE_BLOCK_SIZE];
     PaletteCheck &palette = report.palette;
     palette = PaletteCheck{};
-    palette.opened = ReadPaletteBlock(TILE_SHEET_FILE, block);
+    palette.opened = TakePaletteBlock(sheet, block);
     palette.header = ReadBitmapHeader(block);
     palette.colourCount = StatedColourCount(palette.header);
     PaletteEntry entries[PALETTE_ENTRIES];
     BuildPaletteEntries(block, entries);
     FindTransparentTwins(entries, palette);
-    palette.corners = ReadTileCorners(TILE_SHEET_FILE, entries);
-    AddFile(report, TILE_SHEET_FILE, palette.opened ? ExpectedBitmapSize(palette.header) : -1,
-            "the picture is cut short", "no palette and an empty tile sheet");
+    palette.corners = ReadTileCorners(sheet.bytes, entries);
+    AddFile(report, TILE_SHEET_FILE, sheet,
+            palette.opened ? ExpectedBitmapSize(palette.header) : -1, "the picture is cut short",
+            "no palette and an empty tile sheet");
     ReportPalette(report);
 }
 
 } // namespace
 
-CheckReport CheckDataFolder() {
+WorldFile WorldFileOf(std::vector<unsigned char> bytes) {
+    WorldFile file;
+    file.present = true;
+    file.size = static_cast<std::int64_t>(bytes.size());
+    file.bytes = std::move(bytes);
+    return file;
+}
+
+WorldFiles ReadWorldFiles() {
+    WorldFiles world;
+    world.terrain = ReadWorldFile(TERRAIN_FILE, TERRAIN_TABLE_SIZE);
+    for (std::size_t segment = 0; segment < world.segments.size(); ++segment) {
+        world.segments[segment] = ReadWorldFile(SegmentFiles[segment], MAP_GRID_SIZE);
+    }
+    world.tileSheet = ReadWorldFile(TILE_SHEET_FILE, SIZE_MAX);
+    return world;
+}
+
+CheckReport CheckWorld(const WorldFiles &world) {
     CheckReport report{};
     std::memset(TerrainTable, 0, sizeof TerrainTable);
-    AddFile(report, TERRAIN_FILE, TERRAIN_TABLE_SIZE, "the records past its end read as zero",
-            "the viewer does not start");
-    for (const char *name : SegmentFiles) {
-        AddFile(report, name, MAP_GRID_SIZE,
+    AddFile(report, TERRAIN_FILE, world.terrain, TERRAIN_TABLE_SIZE,
+            "the records past its end read as zero", "the viewer does not start");
+    for (std::size_t segment = 0; segment < world.segments.size(); ++segment) {
+        AddFile(report, SegmentFiles[segment], world.segments[segment], MAP_GRID_SIZE,
                 "the cells past its end keep what the segment shown before held",
                 "the segment shows empty");
     }
-    if (report.files.front().opened) {
-        ViewState.segmentIndex = 0;
-        LoadTerrainTable();
+    if (world.terrain.present) {
+        LoadTerrainBytes(world.terrain);
         CheckRecords(report);
     }
-    CheckSegments(report);
-    CheckTileSheet(report);
+    CheckSegments(report, world);
+    CheckTileSheet(report, world.tileSheet);
     return report;
+}
+
+CheckReport CheckDataFolder() {
+    return CheckWorld(ReadWorldFiles());
 }
 
 std::string GroupDigits(std::int64_t value) {

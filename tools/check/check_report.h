@@ -1,6 +1,7 @@
 #pragma once
 // What tileview-check finds in a data folder, read the way the viewer reads it: the terrain
-// table, the six segments and the header of tiles.bmp, from the working directory.
+// table, the six segments and the header of tiles.bmp, from the working directory or from a
+// world held in memory.
 
 #include "display/bitmap_header.h"
 #include "display/draw.h"
@@ -8,6 +9,7 @@
 #include "mapdata/segment.h"
 #include "tools/check/tile_corners.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,8 +84,34 @@ struct CheckReport {
     std::vector<CheckProblem> problems; // empty when nothing is wrong
 };
 
-// Checks the data files of the working directory. Loads the terrain table and each segment into
-// the core's blocks (leaving the last segment in the grid).
+// One data file as the checker takes it: whether it opens (and why not), the size the file
+// system gives it, and the bytes of it that the checker reads.
+struct WorldFile {
+    bool present = false;
+    std::string reason;               // why it cannot be opened, when not present ("" says no more)
+    std::int64_t size = -1;           // its end's offset when present; -1 when that cannot be told
+    std::vector<unsigned char> bytes; // held in memory: as many as size
+};
+
+// The files of a data folder, in the order of the report.
+struct WorldFiles {
+    WorldFile terrain;                             // terrain.db
+    std::array<WorldFile, SEGMENT_COUNT> segments; // in SegmentFiles order
+    WorldFile tileSheet;                           // tiles.bmp
+};
+
+// A file held in memory, whole.
+WorldFile WorldFileOf(std::vector<unsigned char> bytes);
+
+// Reads the data files of the working directory: what the viewer can read of terrain.db and
+// each segment (at most the table's and the grid's size), and all of tiles.bmp.
+WorldFiles ReadWorldFiles();
+
+// Checks a world. Loads the terrain table and each segment into the core's blocks (leaving the
+// last segment in the grid).
+CheckReport CheckWorld(const WorldFiles &world);
+
+// Checks the data files of the working directory: CheckWorld(ReadWorldFiles()).
 CheckReport CheckDataFolder();
 
 // The report for a person (sections, findings marked) or for machines (one JSON object).

@@ -2,6 +2,7 @@
 // would go wrong. Exit code 0 when nothing is wrong, 1 when something is, 2 when the folder (or
 // the command line) cannot be used.
 
+#include "tools/check/check_command.h"
 #include "tools/check/check_report.h"
 #include "tools/common/option_values.h"
 
@@ -60,26 +61,18 @@ bool EnterFolder(const char *folder) {
 } // namespace
 
 int main(int argc, char **argv) {
-    bool json = false;
-    const char *folder = ".";
-    bool folderGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        AboutRequest about = AboutRequest::None;
-        if (arg == "--json") {
-            json = true;
-        } else if (TakeAboutOption(SplitOptionArgument(argv[i]), about)) {
-            PrintAbout(about, "tileview-check", USAGE);
-            return EXIT_CLEAN;
-        } else if ((arg.empty() || arg[0] != '-') && !folderGiven) {
-            folder = argv[i];
-            folderGiven = true;
-        } else {
-            std::fprintf(stderr, "tileview-check: unexpected argument '%s'\n%s", arg.c_str(),
-                         USAGE);
-            return EXIT_UNREADABLE;
-        }
+    CheckCommand command;
+    std::string problem;
+    if (!ParseCheckCommand(argc, argv, command, problem)) {
+        std::fprintf(stderr, "tileview-check: %s\n%s", problem.c_str(), USAGE);
+        return EXIT_UNREADABLE;
     }
+    if (command.about != AboutRequest::None) {
+        PrintAbout(command.about, "tileview-check", USAGE);
+        return EXIT_CLEAN;
+    }
+    const char *folder = command.folder.c_str();
+    const bool json = command.json;
     std::error_code error;
     const std::string shown = std::filesystem::absolute(folder, error).lexically_normal().string();
     if (!EnterFolder(folder)) {

@@ -4,8 +4,7 @@
 #include "display/draw.h"
 #include "mapdata/terrain.h"
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -18,56 +17,69 @@ std::uint32_t Packed(const PaletteEntry &e) {
 
 constexpr std::uint32_t BMP_RLE8 = 1;
 
-using SheetIndices = std::vector<std::uint8_t>; // 1300 x 3900, top row first
+// A pixel at a tile's corner: where it lies in the sheet (y from the top) and the index there,
+// 0 where the picture gives none, as the native loader leaves it.
+struct Corner {
+    int x;
+    int y;
+    std::uint8_t index;
+};
 
 bool SheetShaped(const BitmapHeader &h) {
     return h.signature && h.infoSize == BMP_INFO_HEADER_SIZE && h.width == TILE_SHEET_WIDTH &&
            (h.height == TILE_SHEET_HEIGHT || h.height == -TILE_SHEET_HEIGHT);
 }
 
-std::size_t At(int x, int y) {
-    return static_cast<std::size_t>(y) * TILE_SHEET_WIDTH + static_cast<std::size_t>(x);
-}
-
-// Rows of 1, 2, 4 or 8 bits per pixel, padded to four bytes.
-bool UnpackRows(const std::vector<unsigned char> &file, const BitmapHeader &h,
-                SheetIndices &indices) {
+// Rows of 1, 2, 4 or 8 bits per pixel, padded to four bytes: each corner read where it lies.
+bool ReadRowCorners(const std::vector<unsigned char> &file, const BitmapHeader &h,
+                    std::vector<Corner> &corners) {
     const bool depth = h.bitCount == 1 || h.bitCount == 2 || h.bitCount == 4 || h.bitCount == 8;
     if (!depth || h.pixelOffset + BitmapPixelBytes(h) > file.size()) {
         return false;
     }
     const int mask = (1 << h.bitCount) - 1;
-    for (int y = 0; y < TILE_SHEET_HEIGHT; ++y) {
-        const std::uint64_t row = h.height > 0 ? TILE_SHEET_HEIGHT - 1 - y : y;
+    for (Corner &c : corners) {
+        const std::uint64_t row = h.height > 0 ? TILE_SHEET_HEIGHT - 1 - c.y : c.y;
         const unsigned char *bytes = &file[h.pixelOffset + row * BitmapRowBytes(h)];
-        for (int x = 0; x < TILE_SHEET_WIDTH; ++x) {
-            const int bit = x * h.bitCount;
-            indices[At(x, y)] =
-                static_cast<std::uint8_t>(bytes[bit / 8] >> (8 - h.bitCount - bit % 8) & mask);
-        }
+        const int bit = c.x * h.bitCount;
+        c.index = static_cast<std::uint8_t>(bytes[bit / 8] >> (8 - h.bitCount - bit % 8) & mask);
     }
     return true;
 }
 
-// Run-length encoded rows, bottom row first: runs, ends of rows, jumps and literal strings.
-// Pixels the data never reaches stay 0, as the native loader leaves them.
-void UnpackRle8(const std::vector<unsigned char> &file, std::size_t at, SheetIndices &indices) {
+// Whether a comes before b in the order the run-length data gives pixels: bottom row first,
+// each left to right.
+bool GivenBefore(const Corner &a, const Corner &b) {
+    return a.y != b.y ? a.y > b.y : a.x < b.x;
+}
+
+// Run-length encoded rows, bottom row first: runs, ends of rows, jumps and literal strings. The
+// data only moves on (right, or up a row), so the corners, sorted in that order, are met one
+// after the other; a corner passed over keeps 0. Whole runs are taken at once, not pixel by
+// pixel: the sheet is 5 million pixels and only its corners are wanted.
+void ReadRle8Corners(const std::vector<unsigned char> &file, std::size_t at,
+                     std::vector<Corner> &corners) {
+    std::sort(corners.begin(), corners.end(), GivenBefore);
+    std::size_t next = 0; // the first corner not met yet
     int x = 0;
     int y = TILE_SHEET_HEIGHT - 1;
-    const auto put = [&](unsigned char index) {
-        if (x < TILE_SHEET_WIDTH && y >= 0) {
-            indices[At(x, y)] = index;
+    // The next count pixels of the row, the i-th of them pixel(i).
+    const auto put = [&](int count, const auto &pixel) {
+        while (next < corners.size() && GivenBefore(corners[next], Corner{x, y, 0})) {
+            ++next;
         }
-        ++x;
+        for (; next < corners.size() && corners[next].y == y && corners[next].x < x + count;
+             ++next) {
+            corners[next].index = pixel(corners[next].x - x);
+        }
+        x += count;
     };
     while (at + 1 < file.size() && y >= 0) {
         const int count = file[at];
         const unsigned char value = file[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) {
-                put(value);
-            }
+            put(count, [&](int) { return value; });
         } else if (value == 0) {
             x = 0;
             --y;
@@ -78,17 +90,18 @@ void UnpackRle8(const std::vector<unsigned char> &file, std::size_t at, SheetInd
             y -= file[at + 1];
             at += 2;
         } else {
-            for (int i = 0; i < value && at + i < file.size(); ++i) {
-                put(file[at + i]);
-            }
+            const std::size_t given = at < file.size() ? file.size() - at : 0;
+            const std::size_t from = at;
+            put(static_cast<int>(std::min<std::size_t>(value, given)),
+                [&](int i) { return file[from + static_cast<std::size_t>(i)]; });
             at += (value + 1) & ~1U;
         }
     }
 }
 
-// The sheet's pixels as indices, for an uncompressed sheet of at most 8 bits per pixel or one
-// of 8 bits run-length encoded; false for any other.
-bool ReadSheetIndices(const std::vector<unsigned char> &file, SheetIndices &indices) {
+// The index at each corner, for an uncompressed sheet of at most 8 bits per pixel or one of 8
+// bits run-length encoded; false for any other.
+bool ReadCornerIndices(const std::vector<unsigned char> &file, std::vector<Corner> &corners) {
     if (file.size() < BITMAP_HEADERS_SIZE) {
         return false;
     }
@@ -96,31 +109,19 @@ bool ReadSheetIndices(const std::vector<unsigned char> &file, SheetIndices &indi
     if (!SheetShaped(h)) {
         return false;
     }
-    indices.assign(At(0, TILE_SHEET_HEIGHT), 0);
     if (h.compression == BMP_RLE8 && h.bitCount == 8 && h.height > 0) {
-        UnpackRle8(file, h.pixelOffset, indices);
+        ReadRle8Corners(file, h.pixelOffset, corners);
         return true;
     }
-    return h.compression == BMP_UNCOMPRESSED && UnpackRows(file, h, indices);
+    return h.compression == BMP_UNCOMPRESSED && ReadRowCorners(file, h, corners);
 }
 
 } // namespace
 
-TileCorners ReadTileCorners(const char *path, const PaletteEntry entries[PALETTE_ENTRIES]) {
+TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
+                            const PaletteEntry entries[PALETTE_ENTRIES]) {
     TileCorners corners{};
-    std::ifstream stream(path, std::ios::binary);
-    const std::vector<unsigned char> file{std::istreambuf_iterator<char>(stream),
-                                          std::istreambuf_iterator<char>()};
-    SheetIndices indices;
-    if (!ReadSheetIndices(file, indices)) {
-        return corners;
-    }
-    corners.read = true;
-    std::map<std::uint32_t, int> counts;
-    std::map<std::uint32_t, int> firstEntry;
-    for (int index = PALETTE_ENTRIES - 1; index >= 0; --index) {
-        firstEntry[Packed(entries[index])] = index;
-    }
+    std::vector<Corner> pixels;
     for (int record = 0; record < TERRAIN_RECORD_COUNT; ++record) {
         const unsigned char *bytes = TerrainTable + record * TERRAIN_RECORD_SIZE;
         const TerrainPlacement p = ReadTerrainPlacement(record);
@@ -131,10 +132,22 @@ TileCorners ReadTileCorners(const char *path, const PaletteEntry entries[PALETTE
         }
         for (const int x : {source.left, source.right - 1}) {
             for (const int y : {source.top, source.bottom - 1}) {
-                ++counts[Packed(entries[indices[At(x, y)]])];
-                ++corners.pixels;
+                pixels.push_back(Corner{x, y, 0});
             }
         }
+    }
+    if (!ReadCornerIndices(file, pixels)) {
+        return corners;
+    }
+    corners.read = true;
+    std::map<std::uint32_t, int> counts;
+    std::map<std::uint32_t, int> firstEntry;
+    for (int index = PALETTE_ENTRIES - 1; index >= 0; --index) {
+        firstEntry[Packed(entries[index])] = index;
+    }
+    for (const Corner &c : pixels) {
+        ++counts[Packed(entries[c.index])];
+        ++corners.pixels;
     }
     std::uint32_t most = Packed(entries[TRANSPARENT_INDEX]);
     corners.mostCount = counts[most];

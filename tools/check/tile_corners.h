@@ -6,6 +6,7 @@
 #include "display/palette_block.h"
 
 #include <cstdint>
+#include <vector>
 
 struct TileCorners {
     bool read;         // false: the sheet's pixels cannot be read as indices
@@ -15,11 +16,12 @@ struct TileCorners {
     int mostEntry; // the first entry of that colour
 };
 
-// Reads the pixels of tiles.bmp (1300 x 3900 with a 40-byte header: uncompressed at 1, 2, 4 or 8
-// bits per pixel, or run-length encoded at 8, as picture tools save a palette picture) at the
-// corners of every record in use of the loaded terrain table whose source lies in the sheet.
-// entries is the palette as the display takes it.
-TileCorners ReadTileCorners(const char *path, const PaletteEntry entries[PALETTE_ENTRIES]);
+// Reads the pixels of tiles.bmp, given whole as file's bytes (1300 x 3900 with a 40-byte header:
+// uncompressed at 1, 2, 4 or 8 bits per pixel, or run-length encoded at 8, as picture tools save
+// a palette picture) at the corners of every record in use of the loaded terrain table whose
+// source lies in the sheet. entries is the palette as the display takes it.
+TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
+                            const PaletteEntry entries[PALETTE_ENTRIES]);
 
 // Whether the corners say entry 142 is not the sheet's transparent colour: their commonest
 // colour, found at a quarter of them or more, is another.

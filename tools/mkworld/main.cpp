@@ -8,6 +8,7 @@
 #include "tools/common/bitmap_writer.h"
 #include "tools/common/option_values.h"
 #include "tools/mkworld/landscape.h"
+#include "tools/mkworld/mkworld_command.h"
 #include "tools/mkworld/palette.h"
 #include "tools/mkworld/sheet.h"
 #include "tools/mkworld/tiles.h"
@@ -69,23 +70,21 @@ bool WriteTileSheet(const std::filesystem::path &path) {
 } // namespace
 
 int main(int argc, char **argv) {
-    AboutRequest about = AboutRequest::None;
-    for (int i = 1; i < argc; ++i) {
-        TakeAboutOption(SplitOptionArgument(argv[i]), about);
-    }
-    if (about != AboutRequest::None) {
-        PrintAbout(about, "mkworld", USAGE);
-        return 0;
-    }
-    if (argc != 2) {
-        std::fprintf(stderr, "mkworld: one folder expected\n%s", USAGE);
+    MkworldCommand command;
+    std::string problem;
+    if (!ParseMkworldCommand(argc, argv, command, problem)) {
+        std::fprintf(stderr, "mkworld: %s\n%s", problem.c_str(), USAGE);
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
+    if (command.about != AboutRequest::None) {
+        PrintAbout(command.about, "mkworld", USAGE);
+        return 0;
+    }
+    const std::filesystem::path folder = command.folder;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        std::fprintf(stderr, "mkworld: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "mkworld: cannot create %s\n", command.folder.c_str());
         return 1;
     }
     BuildPalette();
@@ -97,7 +96,7 @@ int main(int argc, char **argv) {
         written = WriteWhole(folder / SegmentFiles[segment], SegmentBytes, sizeof SegmentBytes);
     }
     if (!written) {
-        std::fprintf(stderr, "mkworld: writing %s failed\n", argv[1]);
+        std::fprintf(stderr, "mkworld: writing %s failed\n", command.folder.c_str());
         return 1;
     }
     return 0;

@@ -2,12 +2,12 @@
 // editor, and those maps, painted and saved in Tiled, back as segment files.
 
 #include "tools/common/option_values.h"
+#include "tools/tiled/tiled_command.h"
 #include "tools/tiled/tiled_export.h"
 #include "tools/tiled/tiled_import.h"
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -48,25 +48,15 @@ int Usage(const std::string &error) {
 } // namespace
 
 int main(int argc, char **argv) {
-    AboutRequest about = AboutRequest::None;
-    std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        const OptionArgument option = SplitOptionArgument(argv[i]);
-        if (TakeAboutOption(option, about)) {
-            continue;
-        }
-        if (option.name.size() > 1 && option.name[0] == '-') {
-            return Usage("unknown option '" + std::string(argv[i]) + "'");
-        }
-        words.emplace_back(argv[i]);
+    TiledCommand command;
+    std::string error;
+    if (!ParseTiledCommand(argc, argv, command, error)) {
+        return Usage(error);
     }
-    if (about != AboutRequest::None) {
-        PrintAbout(about, "tileview-tiled", USAGE);
+    if (command.about != AboutRequest::None) {
+        PrintAbout(command.about, "tileview-tiled", USAGE);
         return 0;
     }
-    if (words.size() != 3 || (words[0] != "export" && words[0] != "import")) {
-        return Usage(words.empty() ? "no command given (export or import)"
-                                   : "expected 'export WORLD OUT' or 'import MAPS WORLD'");
-    }
-    return words[0] == "export" ? ExportWorld(words[1], words[2]) : ImportMaps(words[1], words[2]);
+    return command.action == TiledAction::Export ? ExportWorld(command.from, command.to)
+                                                 : ImportMaps(command.from, command.to);
 }

@@ -1,0 +1,20 @@
+#pragma once
+// The command line of tileview-tiled: export WORLD OUT, or import MAPS WORLD.
+
+#include "tools/common/option_values.h"
+
+#include <string>
+
+enum class TiledAction { None, Export, Import };
+
+struct TiledCommand {
+    AboutRequest about = AboutRequest::None;
+    TiledAction action = TiledAction::None; // Export or Import unless about is asked
+    std::string from;                       // export: WORLD; import: MAPS
+    std::string to;                         // export: OUT; import: WORLD
+};
+
+// Reads argv into command: --help and --version are taken wherever they stand, but an unknown
+// option refuses the whole line. Answers false with error set to a one-line reason.
+bool ParseTiledCommand(int argc, const char *const *argv, TiledCommand &command,
+                       std::string &error);
