@@ -105,6 +105,12 @@ def test_unreadable(tool, scratch):
     result = run_program([tool, empty])
     check(result.returncode == 1 and "terrain.db cannot be opened" in result.stdout,
           f"empty folder: {result.returncode}")
+    # A folder named tiles.bmp opens and reads nothing, as the viewer finds it.
+    os.makedirs(os.path.join(empty, "tiles.bmp"))
+    result = run_program([tool, empty])
+    sheet = [line for line in result.stdout.splitlines() if line.split()[:1] == ["tiles.bmp"]]
+    check(result.returncode == 1 and len(sheet) == 1 and " 0 bytes" in sheet[0],
+          f"tiles.bmp as a folder: {result.returncode}\n{result.stdout}")
 
 
 def test_arguments(tool, scratch):

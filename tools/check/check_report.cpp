@@ -22,37 +22,14 @@ void AddProblem(CheckReport &report, CheckSection section, std::string text, int
     report.problems.push_back(CheckProblem{section, segment, std::move(text)});
 }
 
-// The core's blocks from a world's bytes, each as its loader takes the file. Until the core
-// loads from memory (mapdata/), these copy the bytes the way the loaders read them.
-
-// terrain.db into the table, as LoadTerrainTable reads it: at most TERRAIN_TABLE_SIZE bytes, a
-// short file leaving the rest of the table as it was. (The loader then loads the current
-// segment as well; the checker loads every segment on its own, see CheckSegments.)
-void LoadTerrainBytes(const WorldFile &file) {
-    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), sizeof TerrainTable), TerrainTable);
-}
-
-// A segment into the grid, as LoadMapSegment reads it: a missing file clears the grid, a short
-// one overwrites only the cells it holds, and bytes past the grid are never read.
-void LoadSegmentBytes(const WorldFile &file) {
+// The segment into the grid as LoadMapSegment reads it: a missing file clears the grid.
+void LoadSegment(const WorldFile &file) {
     ++MapGridLoads;
     if (!file.present) {
         std::memset(MapGrid, 0, sizeof MapGrid);
         return;
     }
-    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), sizeof MapGrid), MapGrid);
-}
-
-// The palette block of tiles.bmp, as ReadPaletteBlock reads it: its first PALETTE_BLOCK_SIZE
-// bytes, zero past the file's end (all zero, and false, when the file cannot be opened).
-bool TakePaletteBlock(const WorldFile &file, unsigned char block[PALETTE_BLOCK_SIZE]) {
-    std::memset(block, 0, PALETTE_BLOCK_SIZE);
-    if (!file.present) {
-        return false;
-    }
-    std::copy_n(file.bytes.begin(), std::min<std::size_t>(file.bytes.size(), PALETTE_BLOCK_SIZE),
-                block);
-    return true;
+    ReadSegmentBytes(file.bytes.data(), file.bytes.size());
 }
 
 // Reads name as the checker takes it: whether it opens (the reason kept for the report when
@@ -78,6 +55,11 @@ WorldFile ReadWorldFile(const char *name, std::size_t most) {
             break;
         }
         file.bytes.insert(file.bytes.end(), chunk, chunk + got);
+    }
+    // A folder opens but reads nothing (the viewer sees it empty), while its position at the
+    // end is the largest number there is.
+    if (std::ferror(stream) != 0) {
+        file.size = static_cast<std::int64_t>(file.bytes.size());
     }
     std::fclose(stream);
     return file;
@@ -217,7 +199,7 @@ void CheckSegments(CheckReport &report, const WorldFiles &world) {
         // Each segment on its own: a short file must not show another segment's cells here.
         std::memset(MapGrid, 0, sizeof MapGrid);
         ViewState.segmentIndex = segment;
-        LoadSegmentBytes(world.segments[static_cast<std::size_t>(segment)]);
+        LoadSegment(world.segments[static_cast<std::size_t>(segment)]);
         report.segments.push_back(CheckSegmentWindow(segment));
         for (const MissingReference &m : report.segments.back().missing) {
             AddProblem(report, CheckSection::Segment,
@@ -324,7 +306,8 @@ void CheckTileSheet(CheckReport &report, const WorldFile &sheet) {
     unsigned char block[PALETTE_BLOCK_SIZE];
     PaletteCheck &palette = report.palette;
     palette = PaletteCheck{};
-    palette.opened = TakePaletteBlock(sheet, block);
+    palette.opened = sheet.present;
+    PaletteBlockFromBytes(sheet.bytes.data(), sheet.bytes.size(), block);
     palette.header = ReadBitmapHeader(block);
     palette.colourCount = StatedColourCount(palette.header);
     PaletteEntry entries[PALETTE_ENTRIES];
@@ -368,7 +351,7 @@ CheckReport CheckWorld(const WorldFiles &world) {
                 "the segment shows empty");
     }
     if (world.terrain.present) {
-        LoadTerrainBytes(world.terrain);
+        ReadTerrainBytes(world.terrain.bytes.data(), world.terrain.bytes.size());
         CheckRecords(report);
     }
     CheckSegments(report, world);
