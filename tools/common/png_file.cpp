@@ -120,6 +120,12 @@ bool ReadRows(PngBytes bytes, int width, int height, PngPicture &picture,
         return false;
     }
     png_set_read_fn(png, &bytes, ReadFromBytes);
+    // Text, profiles and the other chunks the picture needs none of are skipped unread: libpng
+    // would allocate whatever such a chunk's length claims (2 GB from a 239-byte file) before it
+    // finds the data missing.
+    static constexpr png_byte SKIPPED[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED, sizeof SKIPPED / 5);
     png_read_info(png, info);
     const png_uint_32 fileWidth = png_get_image_width(png, info);
     const png_uint_32 fileHeight = png_get_image_height(png, info);
