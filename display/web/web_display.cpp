@@ -20,13 +20,14 @@ namespace {
 constexpr int BAND_ROWS = 64;
 std::uint32_t BandColours[TILE_SHEET_WIDTH * BAND_ROWS];
 
-// Whether any pixel of an uncompressed picture of 1 to 8 bits names an entry past the colour
-// count its header states. The native loader refuses such a picture whole; a browser draws it.
+// Whether any pixel of an uncompressed picture of 1, 2, 4 or 8 bits names an entry past the
+// colour count its header states. The native loader refuses such a picture whole; a browser
+// draws it. Other bit counts split no byte into whole pixels, and no loader reads them.
 bool PixelPastColourTable(const std::uint8_t *bytes, std::size_t size, const BitmapHeader &header) {
     const std::int64_t colours = StatedColourCount(header);
-    if (header.compression != BMP_UNCOMPRESSED || header.bitCount == 0 || header.bitCount > 8 ||
-        colours <= 0 || colours >= (std::int64_t{1} << header.bitCount) ||
-        header.pixelOffset > size) {
+    if (header.compression != BMP_UNCOMPRESSED || header.bitCount == 0 ||
+        8 % header.bitCount != 0 || colours <= 0 ||
+        colours >= (std::int64_t{1} << header.bitCount) || header.pixelOffset > size) {
         return false;
     }
     const std::uint64_t rowBytes = BitmapRowBytes(header);
