@@ -41,7 +41,7 @@ def measure(program, world, size, rest_seconds):
         server.start_window_manager()
         started = time.monotonic()
         viewer, presents = server.start_traced(program, world)
-        wait_until("the first present", lambda: presents.first_at)
+        presents.wait_first()
         wait_until("the window at the desktop's size", lambda: next(
             (w for w in server.windows("Dravik") if w.width == size[0]), None))
         time.sleep(1)  # the start's own events settle before the quiet is measured

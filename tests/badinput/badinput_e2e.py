@@ -119,13 +119,12 @@ class Case:
                                  "the close request, queued behind every key")
 
     def message_box(self):
-        check((self.window.width, self.window.height) != (WIDTH, HEIGHT),
-              "no message box but the viewer's window")
-        w = self.window
-        shown = self.server.wait_for(
-            "the message box's text",
-            lambda f: len({f.at(x, y) for y in range(w.y, w.y + w.height, 2)
-                           for x in range(w.x, w.x + w.width, 2)}) > 2)
+        def inked(frame, w):
+            return len({frame.at(x, y) for y in range(w.y, w.y + w.height, 2)
+                        for x in range(w.x, w.x + w.width, 2)}) > 2
+        self.window, shown = self.server.wait_window_showing(
+            "Dravik", "the message box's text",
+            lambda w: (w.width, w.height) != (WIDTH, HEIGHT), inked, self.tracer)
         self.server.save(shown, "message-box")
         self.result.update(first=shown, message_box=True)
         self.close()

@@ -60,6 +60,15 @@ def rest(args, expected):
         server.close_window(args.send_close, window, viewer)
 
 
+def in_window(server, frame, what):
+    """Waits for a window of the mode's size showing frame; the window, whose place is read
+    again for every screen, as the window manager may still be moving it."""
+    def shows(shot, w):
+        return shot.region((w.x, w.y, w.x + frame.width, w.y + frame.height)) == frame.rgb
+    return server.wait_window_showing(
+        "Dravik", what, lambda w: (w.width, w.height) == (WIDTH, HEIGHT), shows)[0]
+
+
 def on_screen(server, frame, place, what):
     """Waits for frame at place (x, y) on the screen."""
     x, y = place
@@ -93,13 +102,10 @@ def window(args, expected):
         on_screen(server, expected.frame("", cell).scaled(2), corner, "a click in full screen")
 
         server.keys("F11")
-        small = wait_until("a window of 640 x 480", lambda: next(
-            (w for w in server.windows("Dravik") if (w.width, w.height) == (WIDTH, HEIGHT)),
-            None))
-        on_screen(server, expected.frame("", cell), (small.x, small.y), "the window")
+        small = in_window(server, expected.frame("", cell), "a window of 640 x 480")
         cell = (7 * PITCH + 3, 1 * PITCH + 50)
         server.click(small.x + cell[0], small.y + cell[1])
-        on_screen(server, expected.frame("", cell), (small.x, small.y), "a click in the window")
+        in_window(server, expected.frame("", cell), "a click in the window")
 
         server.keys("alt+Return")
         wait_until("full screen again", lambda: next(

@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness.core import Failure, check, main, wait_exit, wait_until
+from harness.core import Failure, check, main, wait_exit
 from harness.frame import OVERLAY_BOX
 from harness.xserver import XServer
 
@@ -144,16 +144,11 @@ def character_width(frame, limit=50):
 def wait_message_box(server, program, what):
     """The viewer's message box, once its text is drawn (it paints its text after it maps), and
     that screen. what: why a box is awaited."""
-    def probe():
-        if program.poll() is not None:
-            raise Failure(f"{what}: the program ended (exit code {program.poll()}) before its "
-                          f"message box appeared")
-        return next((w for w in server.windows(TITLE) if 100 <= w.width < server.width or
-                     100 <= w.height < server.height), None)
+    def box(window):
+        return 100 <= window.width < server.width or 100 <= window.height < server.height
     # The program's own window bears the same title and may be there too, covering the screen.
-    box = wait_until(f"a message box titled {TITLE} ({what})", probe, interval=0.1)
-    frame = server.wait_for(f"the text of the message box ({what})",
-                            lambda f: box_text(f, box))
+    box, frame = server.wait_window_showing(TITLE, f"the text of the message box ({what})",
+                                            box, box_text, program)
     return box, frame
 
 

@@ -6,7 +6,6 @@ import os
 import re
 import select
 import subprocess
-import threading
 import time
 
 from harness.core import PATIENCE, Failure, Processes, check, wait_exit, wait_until
@@ -45,21 +44,50 @@ class Window:
 
 
 class PresentLog:
-    """The presents a viewer reports on stderr when started with DRAVIK_TRACE_PRESENTS, read as
-    they come: the pass of each, and when the first came (time.monotonic())."""
+    """The presents a viewer reports on stderr when started with DRAVIK_TRACE_PRESENTS: the pass
+    of each, and when the first was read (time.monotonic()).
+
+    Read on demand, never by a thread of its own: the viewer writes a present's line before the
+    frame reaches the screen, so once a frame has been seen, the next look at passes holds that
+    frame's present and every one before it, however slow the machine."""
 
     def __init__(self, stream):
-        self.passes, self.first_at = [], None
-        threading.Thread(target=self.read, args=(stream,), daemon=True).start()
+        self.fd = stream.fileno()
+        os.set_blocking(self.fd, False)
+        self.pending, self.found, self.first_at = b"", [], None
 
-    def read(self, stream):
-        for line in stream:
+    def read(self, wait=0.0):
+        """Takes in what the viewer has written so far, waiting up to wait seconds for more."""
+        select.select([self.fd], [], [], wait)
+        while True:
+            try:
+                chunk = os.read(self.fd, 65536)
+            except BlockingIOError:
+                break
+            if not chunk:
+                break
+            self.pending += chunk
+        *lines, self.pending = self.pending.split(b"\n")
+        for line in lines:
             if line.startswith(b"present "):
                 self.first_at = self.first_at or time.monotonic()
-                self.passes.append(int(line.split()[1]))
+                self.found.append(int(line.split()[1]))
+
+    @property
+    def passes(self):
+        self.read()
+        return self.found
 
     def since(self, mark):
         return self.passes[mark:]
+
+    def wait_first(self, timeout=PATIENCE):
+        """When the first present was read, waiting for it as it comes."""
+        deadline = time.monotonic() + timeout
+        while self.first_at is None:
+            check(time.monotonic() < deadline, f"waited {timeout} s for the first present")
+            self.read(wait=0.01)
+        return self.first_at
 
 
 TREE_LINE = re.compile(r'^\s*(0x[0-9a-f]+) "(.*)":.*?\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+'
@@ -224,7 +252,9 @@ class XServer:
 
     def windows(self, name):
         """The viewable windows titled exactly name, with their places on the screen (a Wine
-        program's windows lie inside its virtual desktop's window)."""
+        program's windows lie inside its virtual desktop's window). Each window's place and
+        size come from the same look that finds it viewable: a window is often made, moved
+        and only then mapped, and the tree may have been listed before the move."""
         tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
                               text=True).stdout
         found = []
@@ -234,9 +264,11 @@ class XServer:
                 continue
             state = subprocess.run(["xwininfo", "-id", match.group(1)], env=self.env,
                                    capture_output=True, text=True).stdout
-            if "IsViewable" in state:
-                width, height, x, y = map(int, match.group(3, 4, 5, 6))
-                found.append(Window(match.group(1), x, y, width, height))
+            fields = dict(re.findall(r"^\s*([A-Za-z -]+):\s+(\S+)", state, re.MULTILINE))
+            if fields.get("Map State") == "IsViewable":
+                found.append(Window(match.group(1), int(fields["Absolute upper-left X"]),
+                                    int(fields["Absolute upper-left Y"]), int(fields["Width"]),
+                                    int(fields["Height"])))
         return found
 
     def wait_window(self, name, program=None, min_width=1, timeout=PATIENCE):
@@ -248,6 +280,28 @@ class XServer:
                               f"named {name} appeared")
             return next((w for w in self.windows(name) if w.width >= min_width), None)
         return wait_until(f"a window named {name}", probe, timeout, interval=0.1)
+
+    def wait_window_showing(self, name, what, pick, holds, program=None, timeout=PATIENCE):
+        """The first window titled name that pick(window) takes and a screen on which
+        holds(frame, window) is true: both, with the window's place read again for every
+        screen, since a window manager or the program may still move it. The wait ends early
+        with a failure when program ends first."""
+        def probe():
+            if program is not None and program.poll() is not None:
+                raise Failure(f"the program ended (exit code {program.poll()}) while awaiting "
+                              f"{what}")
+            window = next((w for w in self.windows(name) if pick(w)), None)
+            if window is None:
+                return None
+            frame = self.screenshot()
+            return (window, frame) if holds(frame, window) else None
+        try:
+            return wait_until(what, probe, timeout, interval=0.1)
+        except Failure as failure:
+            if self.last is not None:
+                path = self.save(self.last, "timeout")
+                raise Failure(f"{failure}; the last screen is {path}") from None
+            raise
 
     def wait_no_window(self, name, timeout=PATIENCE):
         wait_until(f"no window named {name}", lambda: True if not self.windows(name) else None,
