@@ -1,7 +1,9 @@
 // The page: picks the mode and the data folder (the bundled demo world unless told otherwise),
 // fetches what the first frame needs before the rest, decodes tiles.bmp with the browser's own
 // decoder, and runs the viewer's main loop on a timer: one event a pass, one frame (the module
-// skips it when it would equal the one shown), 10 ms.
+// skips it when it would equal the one shown), 10 ms. The viewer starts at the place the
+// address names (place_link.js); keys, clicks, touch (touch.js) and the segment buttons come
+// to it as events of that loop.
 "use strict";
 
 // SEGMENT_FILES and VIEWER_MODES come from dravik_constants.js, which the build writes.
