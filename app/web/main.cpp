@@ -82,6 +82,26 @@ PAGE_EXPORT("steppedSegmentFile") const char *PageSteppedSegmentFile(int code) {
     return step == 0 ? nullptr : SegmentFiles[SegmentIndexAfterStep(ViewState.segmentIndex, step)];
 }
 
+// Where the view is, for the page's link to it: the scroll in pixels, and the step one key
+// makes. The segment is shownSegmentFile's.
+PAGE_EXPORT("scrollX") int PageScrollX() {
+    return ViewState.scrollX;
+}
+
+PAGE_EXPORT("scrollY") int PageScrollY() {
+    return ViewState.scrollY;
+}
+
+PAGE_EXPORT("cellPitch") int PageCellPitch() {
+    return CELL_PITCH;
+}
+
+// A character handled with no frame after it: the keys a link stands for, replayed before the
+// first frame, which is then the one those keys typed would show.
+PAGE_EXPORT("replayCharacter") void PageReplayCharacter(int code) {
+    OnCharacter(static_cast<std::uint32_t>(code));
+}
+
 PAGE_EXPORT("pictureLoadable") int PagePictureLoadable() {
     return TilePictureLoadable() ? 1 : 0;
 }

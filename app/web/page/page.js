@@ -1,7 +1,9 @@
 // The page: picks the mode and the data folder (the bundled demo world unless told otherwise),
 // fetches what the first frame needs before the rest, decodes tiles.bmp with the browser's own
 // decoder, and runs the viewer's main loop on a timer: one event a pass, one frame (the module
-// skips it when it would equal the one shown), 10 ms.
+// skips it when it would equal the one shown), 10 ms. The viewer starts at the place the
+// address names (place_link.js); keys, clicks, touch (touch.js) and the segment buttons come
+// to it as events of that loop.
 "use strict";
 
 // SEGMENT_FILES and VIEWER_MODES come from dravik_constants.js, which the build writes.
@@ -18,10 +20,14 @@ const CLICK_EVENT = 2;
 
 const elements = {
   mode: document.getElementById("mode"),
+  previous: document.getElementById("previous"),
+  next: document.getElementById("next"),
+  segment: document.getElementById("segment"),
   folder: document.getElementById("folder"),
   source: document.getElementById("source"),
   message: document.getElementById("message"),
   screen: document.getElementById("screen"),
+  stage: document.getElementById("stage"),
   progress: document.getElementById("progress"),
   progressBar: document.querySelector("#progress progress"),
   progressText: document.querySelector("#progress span"),
@@ -38,7 +44,7 @@ window.dravik = status;
 
 const modules = new Map(); // mode -> compiled WebAssembly.Module
 let source = null;         // the data folder: {files (arriving), fetchRest()}
-let run = null;            // the running viewer: {exports, source, width, height, events, timer}
+let run = null;            // the viewer: {exports, source, mode, width, height, events, timer}
 let starts = 0;            // each start supersedes the previous one
 
 function moduleFor(mode) {
@@ -196,7 +202,8 @@ async function startViewer() {
     if (start !== starts) return;
     if (picture !== null) mapPicture(exports, exports.memory, picture);
   }
-  run = { exports, source, width: exports.width(), height: exports.height(), events: [],
+  if (!await replayPlace(exports, source, start)) return;
+  run = { exports, source, mode, width: exports.width(), height: exports.height(), events: [],
     timer: 0 };
   elements.screen.width = run.width;
   elements.screen.height = run.height;
@@ -204,7 +211,36 @@ async function startViewer() {
   status.state = "running";
   fitScreen();
   pass();
+  showView();
   source.fetchRest();
+}
+
+// The keys that reach the place the address names, each segment step once its file has come.
+// False when a later start has superseded this one meanwhile.
+async function replayPlace(exports, from, start) {
+  const place = readPlace(location.hash) || readPlace("");
+  for (const key of placeKeys(place)) {
+    const code = key.codePointAt(0);
+    const file = fileReadBy(exports, [CHARACTER_EVENT, code, 0]);
+    if (file !== null && from.files.isPending(file)) {
+      status.waitingFor = file;
+      showProgress();
+      from.fetchRest();
+      await from.files.arrival(file);
+      if (start !== starts) return false;
+      status.waitingFor = null;
+      showProgress();
+    }
+    exports.replayCharacter(code);
+  }
+  return true;
+}
+
+// Where the view is, in the address and beside the segment buttons.
+function showView() {
+  const place = placeOf(run.mode, run.exports);
+  elements.segment.textContent = place.segment;
+  showPlace(place);
 }
 
 function showFrame(instance) {
@@ -246,6 +282,7 @@ function pass() {
   }
   current.events.shift();
   current.exports.pass(...(event || [0, 0, 0]));
+  if (event !== undefined) showView();
   current.timer = setTimeout(pass, PASS_PAUSE_MS);
 }
 
@@ -315,80 +352,44 @@ function fetchFolder(folder, compressed) {
   };
 }
 
-// Files read whole from the user's disk: nothing is left to arrive.
-async function localFolder(entries) {
-  const files = makeArrivingFiles();
-  const read = new Map();
-  await Promise.all(entries.map(async ([name, file]) => {
-    try {
-      read.set(name, new Uint8Array(await file.arrayBuffer()));
-    } catch (error) {
-      // An unreadable file is a missing one, as fopen would find it.
-    }
-  }));
-  DATA_FILES.forEach((name) => files.settle(name, read.get(name) || null));
-  return { files, download: null, fetchRest() {} };
-}
-
-// From <input webkitdirectory>: the files directly inside the chosen folder.
-function chosenFiles(list) {
-  return Array.from(list)
-    .map((file) => [file.webkitRelativePath.split("/"), file])
-    .filter(([parts]) => parts.length === 2 && DATA_FILES.includes(parts[1]))
-    .map(([parts, file]) => [parts[1], file]);
-}
-
-function entryFile(entry) {
-  return new Promise((resolve) => entry.file(resolve, () => resolve(null)));
-}
-
-function directoryEntries(directory) {
-  const reader = directory.createReader();
-  const all = [];
-  return new Promise((resolve) => {
-    const next = () => reader.readEntries((batch) => {
-      if (batch.length === 0) {
-        resolve(all);
-      } else {
-        all.push(...batch);
-        next();
-      }
-    }, () => resolve(all));
-    next();
-  });
-}
-
-// A dropped folder, or the data files themselves dropped together.
-async function droppedFiles(items) {
-  const entries = Array.from(items).map((item) => item.webkitGetAsEntry()).filter(Boolean);
-  const folder = entries.find((entry) => entry.isDirectory);
-  const candidates = folder ? await directoryEntries(folder) : entries;
-  const found = [];
-  for (const entry of candidates) {
-    if (entry.isFile && DATA_FILES.includes(entry.name)) {
-      const file = await entryFile(entry);
-      if (file !== null) found.push([entry.name, file]);
-    }
-  }
-  return { name: folder ? folder.name : "dropped files", found };
+function typeCharacter(character) {
+  if (run !== null) run.events.push([CHARACTER_EVENT, character.codePointAt(0), 0]);
 }
 
 function typedCharacter(event) {
   if (run === null || event.ctrlKey || event.altKey || event.metaKey) return;
   if (event.target === elements.mode) return;
+  if (event.key === " " && event.target instanceof HTMLButtonElement) return; // pressed, not typed
   const characters = Array.from(event.key);
   if (characters.length !== 1) return; // a named key (Shift, Enter, F11), not a character
-  run.events.push([CHARACTER_EVENT, characters[0].codePointAt(0), 0]);
+  typeCharacter(characters[0]);
   event.preventDefault();
 }
 
-// Positions on the scaled canvas back onto its W x H pixels.
-function clicked(event) {
-  if (run === null || event.button !== 0) return;
+// Positions on the scaled canvas back onto its W x H pixels; none outside it.
+function clickAt(clientX, clientY) {
+  if (run === null) return;
   const rect = elements.screen.getBoundingClientRect();
-  const x = Math.floor((event.clientX - rect.left) * run.width / rect.width);
-  const y = Math.floor((event.clientY - rect.top) * run.height / rect.height);
-  run.events.push([CLICK_EVENT, x, y]);
+  const x = Math.floor((clientX - rect.left) * run.width / rect.width);
+  const y = Math.floor((clientY - rect.top) * run.height / rect.height);
+  if (x >= 0 && x < run.width && y >= 0 && y < run.height) run.events.push([CLICK_EVENT, x, y]);
+}
+
+function clicked(event) {
+  if (event.button === 0) clickAt(event.clientX, event.clientY);
+}
+
+// Frame pixels per CSS pixel and the cell pitch, for a drag; null while no viewer runs.
+function dragScale() {
+  if (run === null) return null;
+  const framePixelsPerCss = run.width / elements.screen.getBoundingClientRect().width;
+  return { framePixelsPerCss, pitch: run.exports.cellPitch() };
+}
+
+// The mode a readable link names, over ?mode=.
+function takeLinkedMode() {
+  const place = readPlace(location.hash);
+  if (place !== null && place.mode !== null) elements.mode.value = place.mode;
 }
 
 function setUp() {
@@ -399,10 +400,19 @@ function setUp() {
   if (VIEWER_MODES.some(([name]) => name === params.get("mode"))) {
     elements.mode.value = params.get("mode");
   }
+  takeLinkedMode();
+  // Another mode shows the same place: the link names it, and the new viewer replays it.
   elements.mode.addEventListener("change", () => {
-    params.set("mode", elements.mode.value);
-    history.replaceState(null, "", `?${params}`);
+    const place = readPlace(location.hash) || readPlace("");
+    place.mode = elements.mode.value;
+    params.set("mode", place.mode);
+    history.replaceState(null, "", `?${params}${placeFragment(place)}`);
     elements.mode.blur();
+    startViewer();
+  });
+  // A link edited in the address bar, or followed within the page.
+  window.addEventListener("hashchange", () => {
+    takeLinkedMode();
     startViewer();
   });
   elements.folder.addEventListener("change", async () => {
@@ -426,7 +436,11 @@ function setUp() {
   });
   document.addEventListener("keydown", typedCharacter);
   elements.screen.addEventListener("mousedown", clicked);
+  watchTouch(elements.stage, { scale: dragScale, type: typeCharacter, click: clickAt });
+  elements.previous.addEventListener("click", () => typeCharacter("q"));
+  elements.next.addEventListener("click", () => typeCharacter("e"));
   window.addEventListener("resize", fitScreen);
+  new ResizeObserver(fitScreen).observe(elements.stage);
   watchPixelRatio();
   // The module first, so that its fetch starts with the data's.
   moduleFor(elements.mode.value);
@@ -437,7 +451,11 @@ function setUp() {
     elements.source.textContent = folder;
   } else {
     source = fetchFolder(BUNDLED_WORLD, true);
-    elements.source.textContent = "the demo world, or drop a folder on the page";
+    // A folder is dropped with a mouse, not a finger.
+    const touchOnly = matchMedia("(any-pointer: coarse)").matches &&
+      !matchMedia("(any-pointer: fine)").matches;
+    elements.source.textContent = touchOnly ? "the demo world" :
+      "the demo world, or drop a folder on the page";
   }
   startViewer();
 }
