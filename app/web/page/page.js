@@ -205,6 +205,7 @@ async function startViewer() {
   fitScreen();
   pass();
   source.fetchRest();
+  import("./offline.js").then((offline) => offline.keepForOffline(files, DATA_FILES));
 }
 
 function showFrame(instance) {
