@@ -3,8 +3,9 @@
 or the web zip unzipped) served by Python's http.server on localhost and opened bare
 (index.html) in headless Chromium, over links emulated by Chromium's network emulation:
 
-- a first visit, the browser's cache off and no service worker (its script blocked), over each
-  link; the median of LOADS loads after one more;
+- a first visit, the browser's cache off and the service worker bypassed (it is installed
+  first, so that its own fetches do not run beside the loads), over each link; the median of
+  LOADS loads after one more;
 - a second visit: once the service worker keeps the site, the same loads answered by it.
 
 The time is performance.now() when the first frame is put on the canvas (window.dravik); the
@@ -57,20 +58,15 @@ def measure(site, count):
         url = f"{browser.base}index.html"
         page.command("Network.enable", session=True)
         page.command("Network.setCacheDisabled", {"cacheDisabled": True}, session=True)
-        page.command("Network.setBlockedURLs", {"urls": ["*/sw.js"]}, session=True)
-        for link, conditions in LINKS.items():
-            page.command("Network.emulateNetworkConditions", {"offline": False, **conditions},
-                         session=True)
-            report(f"first visit, {link}", [load(page, url) for _ in range(count + 1)][1:])
-        page.command("Network.setBlockedURLs", {"urls": []}, session=True)
         load(page, url)
         wait_until("the service worker", lambda: page.evaluate(WORKER_STATE) == "activated"
                    or None)
-        for link, conditions in LINKS.items():
-            page.command("Network.emulateNetworkConditions", {"offline": False, **conditions},
-                         session=True)
-            report(f"second visit (service worker), {link}",
-                   [load(page, url) for _ in range(count + 1)][1:])
+        for bypass, visit in ((True, "first visit"), (False, "second visit (service worker)")):
+            page.command("Network.setBypassServiceWorker", {"bypass": bypass}, session=True)
+            for link, conditions in LINKS.items():
+                page.command("Network.emulateNetworkConditions",
+                             {"offline": False, **conditions}, session=True)
+                report(f"{visit}, {link}", [load(page, url) for _ in range(count + 1)][1:])
 
 
 def main():
