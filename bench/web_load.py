@@ -9,7 +9,8 @@ or the web zip unzipped) served by Python's http.server on localhost and opened 
 - a second visit: once the service worker keeps the site, the same loads answered by it.
 
 The time is performance.now() when the first frame is put on the canvas (window.dravik); the
-bytes are those fetched before it, as sent (headers included; Resource Timing's transferSize).
+bytes are those fetched before it, as sent (headers included; Resource Timing's transferSize),
+and "in" is when the last of them had come, which the machine's load changes less.
 
 Usage: PYTHONPATH=tests:build/web/python python3 bench/web_load.py SITE-or-ZIP [--loads N]"""
 
@@ -35,22 +36,23 @@ WORKER_STATE = """navigator.serviceWorker.getRegistration()
 
 
 def load(page, url):
-    """(ms to the first frame, bytes fetched before it) of one load, once every file is in."""
+    """(ms to the first frame, bytes fetched before it, ms when they were in) of one load, once
+    every file is in."""
     page.open(url)
     status = wait_until("every data file", lambda: (
         lambda s: s if s and s["frames"] and s["download"]
         and s["download"]["settled"] == len(DATA_FILES) else None)(page.status()))
     fetched = page.evaluate("performance.getEntries().filter((e) => 'transferSize' in e)"
                             ".map((e) => [e.responseEnd, e.transferSize])")
-    return status["firstFrameMs"], sum(size for end, size in fetched
-                                       if end <= status["firstFrameMs"])
+    before = [(end, size) for end, size in fetched if end <= status["firstFrameMs"]]
+    return status["firstFrameMs"], sum(size for _, size in before), max(before)[0]
 
 
 def report(what, loads):
-    times = [ms for ms, _ in loads]
-    print(f"{what:40} {statistics.median(times):6.0f} ms (fastest {min(times):.0f}, slowest "
-          f"{max(times):.0f}), {statistics.median(b for _, b in loads) / 1000:.1f} KB before "
-          "the first frame", flush=True)
+    times = [ms for ms, _, _ in loads]
+    print(f"{what:50} {statistics.median(times):5.0f} ms (fastest {min(times):.0f}, slowest "
+          f"{max(times):.0f}); {statistics.median(b for _, b, _ in loads) / 1000:.1f} KB "
+          f"before it, in at {statistics.median(t for _, _, t in loads):.0f} ms", flush=True)
 
 
 def measure(site, count):
