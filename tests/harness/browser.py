@@ -269,7 +269,7 @@ class Browser:
     """Headless Chromium with a profile of its own, and a static server of root on localhost;
     both processes are started through processes (harness.core.Processes), which ends them."""
 
-    def __init__(self, processes, root):
+    def __init__(self, processes, root, flags=()):
         self.profile = tempfile.mkdtemp(prefix="dravik-chromium-")
         self.server = processes.start(
             [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
@@ -281,7 +281,8 @@ class Browser:
         processes.start(
             [CHROMIUM, "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
              "--no-default-browser-check", "--disable-extensions", "--mute-audio",
-             "--remote-debugging-port=0", f"--user-data-dir={self.profile}", "about:blank"],
+             "--remote-debugging-port=0", f"--user-data-dir={self.profile}", *flags,
+             "about:blank"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         lines = wait_until("Chromium's DevTools port", lambda: self._read_lines(port_file))
@@ -310,12 +311,13 @@ class Browser:
 
 
 @contextlib.contextmanager
-def browsing(root):
-    """A Browser serving root, and a page of it; both its processes end on leaving."""
+def browsing(root, flags=()):
+    """A Browser serving root (Chromium given flags too), and a page of it; both its processes
+    end on leaving."""
     processes = Processes()
     browser = None
     try:
-        browser = Browser(processes, root)
+        browser = Browser(processes, root, flags)
         yield browser, browser.page()
     finally:
         processes.stop_all()

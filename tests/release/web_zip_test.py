@@ -3,10 +3,16 @@
 and index.html opened in headless Chromium with no data folder named. The page must show its
 bundled world at once: its first frame, and the frame after a segment step (a segment fetched
 after the first frame), must be tileview-export's (the first mode's) of the world the zip holds,
-decompressed here for the export."""
+decompressed here for the export. Its service worker must keep exactly the zip's other files,
+each with its own sum, in a cache named by the version, and its manifest's icons must be the
+sizes it says."""
 
+import base64
 import gzip
+import hashlib
+import json
 import os
+import struct
 import sys
 
 from harness.browser import browsing
@@ -29,9 +35,37 @@ def plain_world(site, out):
     return world
 
 
+def check_worker(site, names, version):
+    """sw.js lists every other file of the zip with the SHA-256 sum of its bytes."""
+    with open(os.path.join(site, "sw.js")) as worker:
+        text = worker.read()
+    release = json.loads(text.split("const RELEASE = ", 1)[1].split(";\n", 1)[0])
+    check(release["cache"].startswith(f"dravik-{version}-"),
+          f"the worker's cache {release['cache']!r} is not named by version {version}")
+    check(sorted(release["files"]) == [name for name in names if name != "sw.js"],
+          "the worker does not list exactly the zip's other files")
+    for name, sums in release["files"].items():
+        with open(os.path.join(site, name), "rb") as file:
+            own = base64.b64encode(hashlib.sha256(file.read()).digest()).decode()
+        check(sums.split()[0] == f"sha256-{own}", f"the worker's sum of {name} is not its own")
+
+
+def check_icons(site):
+    with open(os.path.join(site, "manifest.webmanifest")) as manifest:
+        icons = json.load(manifest)["icons"]
+    check({icon["sizes"] for icon in icons} >= {"192x192", "512x512"},
+          f"the manifest's icons are {icons}")
+    for icon in icons:
+        with open(os.path.join(site, icon["src"]), "rb") as picture:
+            width, height = struct.unpack(">II", picture.read(24)[16:24])
+        check(f"{width}x{height}" == icon["sizes"], f"{icon['src']} is {width} x {height}")
+
+
 def run(args):
     site, names = unzip(args, f"dravik-{args.version}-web")
     check("index.html" in names, "the zip's folder holds no index.html")
+    check_worker(site, names, args.version)
+    check_icons(site)
     expected = Exporter(args.export, plain_world(site, args.out), MODE,
                         os.path.join(args.out, "expected"))
     with browsing(site) as (browser, page):

@@ -213,6 +213,7 @@ async function startViewer() {
   pass();
   showView();
   source.fetchRest();
+  import("./offline.js").then((offline) => offline.keepForOffline(files, DATA_FILES));
 }
 
 // The keys that reach the place the address names, each segment step once its file has come.
