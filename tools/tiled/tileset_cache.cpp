@@ -1,0 +1,54 @@
+#include "tools/tiled/tileset_cache.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Hex(std::uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+} // namespace
+
+bool TiledCacheRoot(fs::path &root, std::string &error) {
+    const char *cache = std::getenv("XDG_CACHE_HOME");
+    const char *home = std::getenv("HOME");
+    // The XDG rule: a relative XDG_CACHE_HOME is ignored.
+    if (cache != nullptr && cache[0] == '/') {
+        root = fs::path(cache) / "dravik" / "tiled";
+    } else if (home != nullptr && home[0] != '\0') {
+        root = fs::path(home) / ".cache" / "dravik" / "tiled";
+    } else {
+        error = "no cache folder for the tileset: neither XDG_CACHE_HOME nor HOME is set";
+        return false;
+    }
+    return true;
+}
+
+std::uint64_t DigestBytes(std::uint64_t digest, const void *bytes, std::size_t size) {
+    constexpr std::uint64_t PRIME = 0x100000001b3ULL;
+    const auto *byte = static_cast<const unsigned char *>(bytes);
+    for (std::size_t i = 0; i < size; ++i) {
+        digest = (digest ^ byte[i]) * PRIME;
+    }
+    return digest;
+}
+
+fs::path TilesetFolder(const fs::path &root, const fs::path &worldFolder,
+                       std::uint64_t tilesetDigest) {
+    // The same world reached by another path is the same world.
+    std::error_code code;
+    fs::path world = fs::canonical(worldFolder, code);
+    if (code) {
+        world = worldFolder.lexically_normal();
+    }
+    const std::string text = world.string();
+    const std::uint64_t worldDigest = DigestBytes(DIGEST_START, text.data(), text.size());
+    return root / (world.filename().string() + "-" + Hex(worldDigest)) / Hex(tilesetDigest);
+}
