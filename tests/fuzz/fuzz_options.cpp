@@ -233,14 +233,15 @@ void RequireCommands(Parser parser, const Arguments &arguments) {
         taken = Parse(ParseTiledCommand, arguments, c, error);
         about = c.about != AboutRequest::None;
         const std::pair<const char *, TiledAction> actions[] = {
-            {"export", TiledAction::Export},   {"import", TiledAction::Import},
-            {"map", TiledAction::Map},         {"segment", TiledAction::Segment},
+            {"export", TiledAction::Export},
+            {"import", TiledAction::Import},
+            {"map", TiledAction::Map},
+            {"segment", TiledAction::Segment},
             {"install-extension", TiledAction::InstallExtension}};
-        const bool named = !words.empty() && std::any_of(std::begin(actions), std::end(actions),
-                                                         [&](const auto &a) {
-                                                             return words[0] == a.first &&
-                                                                    c.action == a.second;
-                                                         });
+        const bool named = !words.empty() &&
+                           std::any_of(std::begin(actions), std::end(actions), [&](const auto &a) {
+                               return words[0] == a.first && c.action == a.second;
+                           });
         const bool alone = c.action == TiledAction::InstallExtension;
         Require(!taken || about ||
                     (named && words.size() == (alone ? 1U : 3U) &&

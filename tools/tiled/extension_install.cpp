@@ -55,7 +55,8 @@ bool ExtensionsFolder(fs::path &folder, std::string &error) {
 
 // The extension's text with this program's path in it.
 bool ExtensionText(const fs::path &self, std::string &text, std::string &error) {
-    const fs::path source = self.parent_path().parent_path() / "share/dravik/tiled" / EXTENSION_FILE;
+    const fs::path source =
+        self.parent_path().parent_path() / "share/dravik/tiled" / EXTENSION_FILE;
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(source.c_str(), bytes, error)) {
         error = source.string() + ": " + error;
@@ -77,7 +78,8 @@ bool WriteExtension(const fs::path &target, const std::string &text, std::string
     const fs::path temporary = target.string() + ".tmp-" + std::to_string(getpid());
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const bool written =
-        fd >= 0 && WriteWhole(fd, reinterpret_cast<const unsigned char *>(text.data()), text.size());
+        fd >= 0 &&
+        WriteWhole(fd, reinterpret_cast<const unsigned char *>(text.data()), text.size());
     const int reason = errno;
     if (fd < 0 || close(fd) != 0 || !written ||
         std::rename(temporary.c_str(), target.c_str()) != 0) {

@@ -424,8 +424,7 @@ int ExportSegmentMap(const std::string &segmentFile, const std::string &outFile)
     fs::path folder;
     std::uint64_t size = 0;
     bool found = false;
-    if (!CacheTileset(world, tiles, folder, error) ||
-        !LoadSegment(index, size, found, error) ||
+    if (!CacheTileset(world, tiles, folder, error) || !LoadSegment(index, size, found, error) ||
         !WriteMap(*segment, GlobalIds(tiles), out, (folder / TILESET_FILE).string(), error)) {
         return Fail(error);
     }

@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""A segment saved and opened through Tiled and the Dravik segment extension, as Ctrl+S and
+File › Open do, timed from the outside: `tiled --export-map IN.tmx WORLD/seg000.db` and
+`tiled --export-map WORLD/seg000.db OUT.tmx` (headless), each run many times in the demo world,
+beside the tileview-tiled step alone that each runs. The first open writes the tileset into the
+cache; it is reported apart."""
+
+import argparse
+import os
+import statistics
+import subprocess
+import tempfile
+import time
+
+from harness.core import check, run_program
+from harness.tiled import TiledHome
+
+
+def timed(call):
+    start = time.monotonic()
+    call()
+    return time.monotonic() - start
+
+
+def report(what, seconds):
+    ms = sorted(s * 1000 for s in seconds)
+    print(f"{what:44} median {statistics.median(ms):6.0f} ms   min {ms[0]:6.0f}   "
+          f"max {ms[-1]:6.0f}   ({len(ms)} runs)")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--runs", type=int, default=15)
+    args = parser.parse_args()
+    program = os.path.join(args.build, "tools", "tileview-tiled")
+    with tempfile.TemporaryDirectory(prefix="dravik-bench-tiled-") as scratch:
+        world, maps = os.path.join(scratch, "world"), os.path.join(scratch, "maps")
+        subprocess.run([os.path.join(args.build, "tools", "mkworld"), world], check=True,
+                       capture_output=True)
+        subprocess.run([program, "export", world, maps], check=True, capture_output=True)
+        home = TiledHome(os.path.join(scratch, "home"), program)
+        home.install()
+        segment, edited, opened = (os.path.join(world, "seg000.db"),
+                                   os.path.join(maps, "seg000.tmx"),
+                                   os.path.join(scratch, "opened.tmx"))
+
+        def tiled(source, target):
+            code, stderr = home.export_map(source, target)
+            check(code == 0, f"tiled --export-map {source} {target}: {stderr}")
+
+        def alone(*words):
+            result = run_program([program, *words], env=home.env)
+            check(result.returncode == 0, f"tileview-tiled {words}: {result.stderr}")
+
+        report("open, first (tileset into the cache)", [timed(lambda: tiled(segment, opened))])
+        report("open: tiled --export-map seg000.db out.tmx",
+               [timed(lambda: tiled(segment, opened)) for _ in range(args.runs)])
+        report("save: tiled --export-map in.tmx seg000.db",
+               [timed(lambda: tiled(edited, segment)) for _ in range(args.runs)])
+        report("tileview-tiled map alone",
+               [timed(lambda: alone("map", segment, opened)) for _ in range(args.runs)])
+        report("tileview-tiled segment alone",
+               [timed(lambda: alone("segment", edited, segment)) for _ in range(args.runs)])
+
+
+if __name__ == "__main__":
+    main()
