@@ -1,6 +1,7 @@
 #include "tools/tiled/tiled_export.h"
 
 #include "display/memory/memory_display.h"
+#include "dravik_version.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "tools/common/file_bytes.h"
@@ -339,15 +340,15 @@ bool WriteMaps(const std::vector<Segment> &segments, const std::vector<ExportTil
     return WriteWorld(segments, out, error);
 }
 
-// What the tileset is made from: the terrain table, the sheet and the stand-ins the segments ask
-// for. Called in the world folder, after LoadWorld.
+// What the tileset is made from: the terrain table, the sheet, the stand-ins the segments ask
+// for, and this program, which draws them. Called in the world folder, after LoadWorld.
 bool TilesetDigest(const std::vector<ExportTile> &tiles, std::uint64_t &digest,
                    std::string &error) {
-    digest = DIGEST_START;
+    digest = DigestBytes(DIGEST_START, DRAVIK_VERSION, sizeof DRAVIK_VERSION);
     for (const char *name : {TERRAIN_FILE, TILE_SHEET_FILE}) {
         std::vector<std::uint8_t> bytes;
         if (!ReadWholeFile(name, bytes, error)) {
-            error = std::string(name) + ": " + error;
+            error.insert(0, std::string(name).append(": "));
             return false;
         }
         digest = DigestBytes(digest, bytes.data(), bytes.size());
