@@ -462,6 +462,13 @@ def test_extension(tools):
     open(os.path.join(world, "terrain.db"), "wb").write(table)
     shutil.rmtree(tools.path("oddities-maps"))
     check(check_open(tools, home, world)[1] != tileset, "the tileset was not made afresh")
+    for right in range(31, 35):  # four more tilesets: the world keeps the last four used
+        struct.pack_into("<i", table, 16, right)
+        open(os.path.join(world, "terrain.db"), "wb").write(table)
+        check(tools.call("map", os.path.join(world, SEG_A), tools.path("m.tmx"),
+                         env=home.env).returncode == 0, "map after a change of terrain.db")
+    kept = os.listdir(os.path.dirname(tileset))
+    check(len(kept) == 4 and os.path.basename(tileset) not in kept, f"tilesets kept: {kept}")
     check(os.listdir(os.path.join(home.cache, "dravik", "tiled", "scratch")) == [],
           "the extension left its TMX files behind")
     check_not_found(tools, home, world)

@@ -372,6 +372,7 @@ bool CacheTileset(const fs::path &world, const std::vector<ExportTile> &tiles, f
     folder = TilesetFolder(root, world, digest);
     std::error_code code;
     if (fs::exists(folder / TILESET_FILE, code)) {
+        KeepTileset(folder);
         return true;
     }
     const fs::path made = folder.string() + ".tmp-" + std::to_string(getpid());
@@ -392,6 +393,7 @@ bool CacheTileset(const fs::path &world, const std::vector<ExportTile> &tiles, f
             return false;
         }
     }
+    KeepTileset(folder);
     return true;
 }
 

@@ -20,3 +20,11 @@ inline constexpr std::uint64_t DIGEST_START = 0xcbf29ce484222325ULL;
 std::filesystem::path TilesetFolder(const std::filesystem::path &root,
                                     const std::filesystem::path &worldFolder,
                                     std::uint64_t tilesetDigest);
+
+// How many tileset folders a world keeps: a map still open in Tiled whose tileset has gone can no
+// longer be saved (the save says which file is missing), so a few are kept.
+inline constexpr std::size_t KEPT_TILESETS = 4;
+
+// Marks folder as just used, and removes its world's other tileset folders but the
+// KEPT_TILESETS - 1 used last. What cannot be removed is left.
+void KeepTileset(const std::filesystem::path &folder);
