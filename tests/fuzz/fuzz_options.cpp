@@ -232,13 +232,21 @@ void RequireCommands(Parser parser, const Arguments &arguments) {
         TiledCommand c;
         taken = Parse(ParseTiledCommand, arguments, c, error);
         about = c.about != AboutRequest::None;
-        Require(
-            !taken || about ||
-                (words.size() == 3 &&
-                 c.action == (words[0] == "export" ? TiledAction::Export : TiledAction::Import) &&
-                 (words[0] == "export" || words[0] == "import") && c.from == words[1] &&
-                 c.to == words[2]),
-            "a taken tiled line is an action and two folders");
+        const std::pair<const char *, TiledAction> actions[] = {
+            {"export", TiledAction::Export},
+            {"import", TiledAction::Import},
+            {"map", TiledAction::Map},
+            {"segment", TiledAction::Segment},
+            {"install-extension", TiledAction::InstallExtension}};
+        const bool named = !words.empty() &&
+                           std::any_of(std::begin(actions), std::end(actions), [&](const auto &a) {
+                               return words[0] == a.first && c.action == a.second;
+                           });
+        const bool alone = c.action == TiledAction::InstallExtension;
+        Require(!taken || about ||
+                    (named && words.size() == (alone ? 1U : 3U) &&
+                     (alone || (c.from == words[1] && c.to == words[2]))),
+                "a taken tiled line is an action and its two operands, or install-extension");
     } else {
         MkworldCommand c;
         taken = Parse(ParseMkworldCommand, arguments, c, error);

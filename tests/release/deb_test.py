@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The Debian package as a person gets it: lintian finds no error in it, and unpacked, each of
-its tools answers --version with the package's version, and its tileview-export (which finds
+its tools answers --version with the package's version, it carries the Tiled extension and
+suggests tiled, and its tileview-export (which finds
 its composers relative to itself) writes in its demo world the pictures the build writes."""
 
 import os
@@ -13,6 +14,7 @@ from harness.release import command, released
 from harness.world import MODES
 
 TOOLS = ("mkworld", "tileview-check", "tileview-export", "tileview-sheet", "tileview-tiled")
+EXTENSION = "usr/share/dravik/tiled/dravik-segment.js"
 VIEWERS = tuple(f"tileview-{mode}" for mode in MODES)
 # Frames of every mode (each its own composer) after keys and a click, and a whole segment.
 EXPORTS = (["--mode", "1024", "--keys", "ddsse", "--click", "300,200"],
@@ -34,6 +36,9 @@ def test_lintian(deb):
 def test_contents(deb, root, version):
     check(run_program(["dpkg-deb", "-f", deb, "Version"]).stdout.strip() == version,
           "the package's Version field is not the project's version")
+    check(run_program(["dpkg-deb", "-f", deb, "Suggests"]).stdout.strip() == "tiled",
+          "the package does not suggest tiled")
+    check(os.path.isfile(os.path.join(root, EXTENSION)), f"the package has no {EXTENSION}")
     programs = set(os.listdir(os.path.join(root, "usr", "bin")))
     check(programs == set(TOOLS) | set(VIEWERS), f"usr/bin holds {sorted(programs)}")
     for tool in TOOLS:

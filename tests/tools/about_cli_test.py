@@ -23,7 +23,7 @@ def run(args):
                     check(lines == [f"{name} {args.version}"], f"{name}: version {lines}")
                     continue
                 check(lines[0].startswith(f"Usage: {name} "), f"{name}: first line {lines[0]!r}")
-                description = lines[2] if lines[1].startswith("  or: ") else lines[1]
+                description = next(line for line in lines[1:] if not line.startswith("  or: "))
                 check(description.endswith(".") and not description.startswith(" "),
                       f"{name}: no one-line description after the usage: {description!r}")
                 for part in ("Options:", "  -h, --help ", "      --version ", "Exit status:"):

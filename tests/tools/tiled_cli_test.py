@@ -3,7 +3,9 @@
 back byte for byte (the demo world, and a crafted one with every oddity a segment can hold), and
 a hand-edited map in every form Tiled saves is read as meant. render: Tiled's own renderer draws
 the exported map as the viewer's poster shows it. refusals: each fault of a map is refused in one
-line naming its place, and leaves WORLD as it was."""
+line naming its place, and leaves WORLD as it was. extension: Tiled itself, with the extension
+that install-extension puts in place, opens each segment file as export's map and saves a map as
+import does, refusing as import does."""
 
 import argparse
 import base64
@@ -21,6 +23,7 @@ import xml.etree.ElementTree as ElementTree
 import zlib
 
 from harness.core import Failure, check, run_program
+from harness.tiled import TiledHome
 from harness.world import SEGMENT_FILES
 
 # The segments the crafted worlds fill, by their places in the list of segment files.
@@ -338,9 +341,142 @@ def test_refusals(tools):
         check(snapshot(world) == before, f"{what}: WORLD changed")
 
 
+def map_contents(path):
+    """A map's properties, its tile layers' global ids by name, and its tileset element."""
+    root = ElementTree.parse(path).getroot()
+    properties = {p.get("name"): p.get("value") for p in root.iter("property")}
+    layers = {node.get("name"): [int(n) for n in node.find("data").text.split(",")]
+              for node in root.iter("layer")}
+    return properties, layers, root.find("tileset")
+
+
+def tileset_files(folder):
+    """The tileset's .tsx and its pictures, by name: their bytes."""
+    names = ["dravik.tsx"] + [os.path.join("tiles", n) for n in os.listdir(folder + "/tiles")]
+    return {name: open(os.path.join(folder, name), "rb").read() for name in names}
+
+
+def check_open(tools, home, world):
+    """Tiled opens each segment file as export's map, its tileset external in the cache and
+    equal to export's; the world is left as it was. Answers the maps Tiled wrote, by segment."""
+    maps = tools.export_maps(world, tools.path(os.path.basename(world) + "-maps"))
+    before, opened = snapshot(world), {}
+    for name in (n for n in SEGMENT_FILES if os.path.exists(os.path.join(world, n))):
+        out = opened[name] = tools.path(f"{os.path.basename(world)}-opened-{name[:-3]}.tmx")
+        code, stderr = home.export_map(os.path.join(world, name), out)
+        check(code == 0, f"{world}: Tiled did not open {name}: {stderr}")
+        *contents, tileset = map_contents(out)
+        check(contents == list(map_contents(os.path.join(maps, name[:-3] + ".tmx")))[:2],
+              f"{world}: {name} opens with other properties, layers or cells than export's map")
+        tsx = os.path.join(os.path.dirname(out), tileset.get("source"))
+        check(os.path.realpath(tsx).startswith(home.cache) and len(tileset) == 0
+              and tileset_files(os.path.dirname(tsx)) == tileset_files(maps),
+              f"{world}: {name}'s tileset is not export's, kept outside in the cache")
+    check(snapshot(world) == before, f"{world}: opening a segment wrote into it")
+    return opened, os.path.dirname(tsx)
+
+
+def refuse(home, world, source, target, piece):
+    before = snapshot(world)
+    code, stderr = home.export_map(source, target)
+    check(code != 0 and piece in stderr and snapshot(world) == before,
+          f"{source} into {target}: exit code {code}, {stderr!r}, wanted {piece!r}; files kept")
+
+
+def edited_map(tools, maps, folder, tsx="dravik.tsx", width="255"):
+    """export's map of segment A, some cells of layer 2 changed, its tileset at tsx."""
+    tree = ElementTree.parse(os.path.join(maps, MAP_A))
+    tree.getroot().set("width", width)
+    tree.getroot().find("tileset").set("source", os.path.join(maps, tsx))
+    data = tree.getroot().find("layer[@name='layer 2']/data")
+    ids = [int(n) for n in data.text.split(",")]
+    data.text = ",".join(map(str, [1] * 300 + [2] * 300 + ids[600:]))
+    os.makedirs(folder, exist_ok=True)
+    tree.write(os.path.join(folder, MAP_A))
+    return os.path.join(folder, MAP_A)
+
+
+def check_save(tools, home, world, opened):
+    """What Tiled opened it saves back byte for byte, an edited map as import writes it, each
+    file's mode kept; refused maps leave the files as they were."""
+    saved = shutil.copytree(world, tools.path("saved"))
+    for name, out in opened.items():
+        open(os.path.join(saved, name), "wb").write(b"old")
+        os.chmod(os.path.join(saved, name), 0o640)
+        code, stderr = home.export_map(out, os.path.join(saved, name))
+        check(code == 0, f"Tiled did not save {name}: {stderr}")
+    check(snapshot(saved) == {name: ((0o100640 if name in opened else mode), digest)
+                              for name, (mode, digest) in snapshot(world).items()},
+          "saved through Tiled, the segments are not what was opened, with their modes")
+    maps = tools.path(os.path.basename(world) + "-maps")
+    imported = shutil.copytree(world, tools.path("imported"))
+    check(tools.call("import", os.path.dirname(edited_map(tools, maps, tools.path("edited"))),
+                     imported).returncode == 0, "import of the edited map")
+    code, stderr = home.export_map(tools.path("edited", MAP_A), os.path.join(saved, SEG_A))
+    check(code == 0 and snapshot(saved)[SEG_A] == (0o100640, snapshot(imported)[SEG_A][1])
+          and snapshot(imported)[SEG_A] != snapshot(world)[SEG_A],
+          f"the edited map saved through Tiled is not what import writes: {stderr}")
+    nameless = open(os.path.join(maps, "dravik.tsx")).read().replace('"kind"', '"sort"')
+    open(os.path.join(maps, "nameless.tsx"), "w").write(nameless)
+    for what, piece in ((dict(width="100"), "255 x 255 cells"),
+                        (dict(tsx="nameless.tsx"), "has no property kind")):
+        refuse(home, saved, edited_map(tools, maps, tools.path("refused"), **what),
+               os.path.join(saved, SEG_A), piece)
+    lone = write_world(tools.path("lone"), tools.sheet, [], {})
+    os.remove(os.path.join(lone, "terrain.db"))
+    open(os.path.join(lone, SEG_A), "wb").write(b"kept")
+    refuse(home, lone, os.path.join(lone, SEG_A), tools.path("lone.tmx"), "no terrain.db beside")
+    refuse(home, lone, opened[SEG_A], os.path.join(lone, SEG_A), "no terrain.db beside")
+
+
+def check_not_found(tools, home, world):
+    """Installed from a package's layout whose program is gone, and none on PATH: the message
+    says how to install it."""
+    package = tools.path("package")
+    shared = os.path.join(package, "share", "dravik", "tiled")
+    os.makedirs(os.path.join(package, "bin"))
+    shutil.copytree(os.path.join(os.path.dirname(os.path.dirname(tools.tiled)), "share", "dravik",
+                                 "tiled"), shared)
+    program = shutil.copy(tools.tiled, os.path.join(package, "bin"))
+    check(program in home.install(program), "install-extension does not name its program")
+    os.remove(program)
+    home.env["PATH"] = os.pathsep.join(
+        folder for folder in home.env["PATH"].split(os.pathsep)
+        if not os.path.exists(os.path.join(folder, "tileview-tiled")))
+    refuse(home, world, os.path.join(world, SEG_A), tools.path("nowhere.tmx"),
+           "tileview-tiled was not found: install the dravik package")
+
+
+def test_extension(tools):
+    home = TiledHome(tools.path("home"), tools.tiled)
+    installed = [(home.install(), open(home.extension).read()) for _ in range(2)]
+    check(installed[0] == installed[1] and f'"{os.path.realpath(tools.tiled)}"' in installed[0][1],
+          "install-extension twice: not the same file naming this program")
+    check_open(tools, home, tools.demo)
+    world = oddities_world(tools)
+    opened, tileset = check_open(tools, home, world)
+    check_save(tools, home, world, opened)
+    # A record's tile cut smaller brings a tileset of its own: export's for the new table.
+    table = bytearray(open(os.path.join(world, "terrain.db"), "rb").read())
+    struct.pack_into("<2i", table, 16, 30, 20)
+    open(os.path.join(world, "terrain.db"), "wb").write(table)
+    shutil.rmtree(tools.path("oddities-maps"))
+    check(check_open(tools, home, world)[1] != tileset, "the tileset was not made afresh")
+    for right in range(31, 35):  # four more tilesets: the world keeps the last four used
+        struct.pack_into("<i", table, 16, right)
+        open(os.path.join(world, "terrain.db"), "wb").write(table)
+        check(tools.call("map", os.path.join(world, SEG_A), tools.path("m.tmx"),
+                         env=home.env).returncode == 0, "map after a change of terrain.db")
+    kept = os.listdir(os.path.dirname(tileset))
+    check(len(kept) == 4 and os.path.basename(tileset) not in kept, f"tilesets kept: {kept}")
+    check(os.listdir(os.path.join(home.cache, "dravik", "tiled", "scratch")) == [],
+          "the extension left its TMX files behind")
+    check_not_found(tools, home, world)
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("part", choices=["round-trip", "render", "refusals"])
+    parser.add_argument("part", choices=["round-trip", "render", "refusals", "extension"])
     for name in ("--tiled", "--export", "--mkworld", "--compare"):
         parser.add_argument(name, required=True)
     args = parser.parse_args()
@@ -348,7 +484,7 @@ def main():
     try:
         tools = Tools(args, scratch)
         {"round-trip": test_round_trip, "render": test_render,
-         "refusals": test_refusals}[args.part](tools)
+         "refusals": test_refusals, "extension": test_extension}[args.part](tools)
     except Failure as failure:
         print(f"FAIL: {failure}", file=sys.stderr)
         return 1

@@ -2,6 +2,22 @@
 
 #include <vector>
 
+namespace {
+
+struct ActionWords {
+    const char *name;
+    TiledAction action;
+    std::size_t words; // the name and its operands
+};
+
+constexpr ActionWords ACTIONS[] = {{"export", TiledAction::Export, 3},
+                                   {"import", TiledAction::Import, 3},
+                                   {"map", TiledAction::Map, 3},
+                                   {"segment", TiledAction::Segment, 3},
+                                   {"install-extension", TiledAction::InstallExtension, 1}};
+
+} // namespace
+
 bool ParseTiledCommand(int argc, const char *const *argv, TiledCommand &command,
                        std::string &error) {
     std::vector<std::string> words;
@@ -19,13 +35,16 @@ bool ParseTiledCommand(int argc, const char *const *argv, TiledCommand &command,
     if (command.about != AboutRequest::None) {
         return true;
     }
-    if (words.size() != 3 || (words[0] != "export" && words[0] != "import")) {
-        error = words.empty() ? "no command given (export or import)"
-                              : "expected 'export WORLD OUT' or 'import MAPS WORLD'";
-        return false;
+    for (const ActionWords &action : ACTIONS) {
+        if (!words.empty() && words[0] == action.name && words.size() == action.words) {
+            command.action = action.action;
+            command.from = words.size() > 1 ? words[1] : "";
+            command.to = words.size() > 2 ? words[2] : "";
+            return true;
+        }
     }
-    command.action = words[0] == "export" ? TiledAction::Export : TiledAction::Import;
-    command.from = words[1];
-    command.to = words[2];
-    return true;
+    error = words.empty() ? "no command given (export, import, map, segment or install-extension)"
+                          : "expected 'export WORLD OUT', 'import MAPS WORLD', 'map SEGMENT OUT', "
+                            "'segment MAP SEGMENT' or 'install-extension'";
+    return false;
 }

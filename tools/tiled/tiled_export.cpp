@@ -1,12 +1,15 @@
 #include "tools/tiled/tiled_export.h"
 
 #include "display/memory/memory_display.h"
+#include "dravik_version.h"
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
+#include "tools/common/file_bytes.h"
 #include "tools/common/png_file.h"
 #include "tools/common/sheet_picture.h"
 #include "tools/tiled/tile_images.h"
 #include "tools/tiled/tiled_names.h"
+#include "tools/tiled/tileset_cache.h"
 #include "view/commands.h"
 #include "view/view_state.h"
 
@@ -216,9 +219,9 @@ std::string LayerCsv(int layer, const std::vector<std::uint32_t> &gidOf) {
     return text;
 }
 
-// The map of the segment in the grid.
-bool WriteMap(const Segment &segment, const std::vector<std::uint32_t> &gidOf, const fs::path &out,
-              std::string &error) {
+// The map of the segment in the grid, at path, its tileset at tilesetSource.
+bool WriteMap(const Segment &segment, const std::vector<std::uint32_t> &gidOf, const fs::path &path,
+              const std::string &tilesetSource, std::string &error) {
     pugi::xml_document document;
     pugi::xml_node map = StartDocument(document, "map");
     const std::pair<const char *, const char *> fixed[] = {{"orientation", "orthogonal"},
@@ -238,7 +241,7 @@ bool WriteMap(const Segment &segment, const std::vector<std::uint32_t> &gidOf, c
     AddProperty(properties, SOURCE_PROPERTY, nullptr, SegmentFiles[segment.index]);
     pugi::xml_node tileset = map.append_child("tileset");
     tileset.append_attribute("firstgid") = 1;
-    tileset.append_attribute("source") = TILESET_FILE;
+    tileset.append_attribute("source") = tilesetSource.c_str();
     // Lower layers mostly hold lower levels, so Tiled stacks them as the viewer mostly does.
     for (int layer = 0; layer < MAP_CELL_LAYERS; ++layer) {
         pugi::xml_node node = map.append_child("layer");
@@ -250,7 +253,6 @@ bool WriteMap(const Segment &segment, const std::vector<std::uint32_t> &gidOf, c
         data.append_attribute("encoding") = "csv";
         data.append_child(pugi::node_pcdata).set_value(LayerCsv(layer, gidOf).c_str());
     }
-    const fs::path path = out / SegmentMapName(segment.index);
     if (!SaveDocument(document, path, error)) {
         error = path.string() + ": " + error;
         return false;
@@ -316,24 +318,123 @@ bool LoadWorld(const fs::path &world, std::vector<Segment> &segments, std::strin
     return FindSegments(world, segments, error);
 }
 
-bool WriteMaps(const std::vector<Segment> &segments, const std::vector<ExportTile> &tiles,
-               const fs::path &out, std::string &error) {
+std::vector<std::uint32_t> GlobalIds(const std::vector<ExportTile> &tiles) {
     std::vector<std::uint32_t> gidOf(PAIR_COUNT, 0);
     for (std::size_t id = 0; id < tiles.size(); ++id) {
         gidOf[PairKey(tiles[id].kind, tiles[id].level)] = static_cast<std::uint32_t>(id + 1);
     }
+    return gidOf;
+}
+
+bool WriteMaps(const std::vector<Segment> &segments, const std::vector<ExportTile> &tiles,
+               const fs::path &out, std::string &error) {
+    const std::vector<std::uint32_t> gidOf = GlobalIds(tiles);
     for (const Segment &segment : segments) {
         std::uint64_t size = 0;
         bool found = false;
         if (!LoadSegment(segment.index, size, found, error) ||
-            !WriteMap(segment, gidOf, out, error)) {
+            !WriteMap(segment, gidOf, out / SegmentMapName(segment.index), TILESET_FILE, error)) {
             return false;
         }
     }
     return WriteWorld(segments, out, error);
 }
 
+// What the tileset is made from: the terrain table, the sheet, the stand-ins the segments ask
+// for, and this program, which draws them. Called in the world folder, after LoadWorld.
+bool TilesetDigest(const std::vector<ExportTile> &tiles, std::uint64_t &digest,
+                   std::string &error) {
+    digest = DigestBytes(DIGEST_START, DRAVIK_VERSION, sizeof DRAVIK_VERSION);
+    for (const char *name : {TERRAIN_FILE, TILE_SHEET_FILE}) {
+        std::vector<std::uint8_t> bytes;
+        if (!ReadWholeFile(name, bytes, error)) {
+            error.insert(0, std::string(name).append(": "));
+            return false;
+        }
+        digest = DigestBytes(digest, bytes.data(), bytes.size());
+    }
+    for (const ExportTile &tile : tiles) {
+        const int entry[] = {tile.kind, tile.level, tile.record};
+        digest = DigestBytes(digest, entry, sizeof entry);
+    }
+    return true;
+}
+
+// The tileset's folder in the cache, written unless it is there already. It is written beside
+// under another name and renamed into place, so that no map ever finds half a tileset.
+bool CacheTileset(const fs::path &world, const std::vector<ExportTile> &tiles, fs::path &folder,
+                  std::string &error) {
+    fs::path root;
+    std::uint64_t digest = 0;
+    if (!TiledCacheRoot(root, error) || !TilesetDigest(tiles, digest, error)) {
+        return false;
+    }
+    folder = TilesetFolder(root, world, digest);
+    std::error_code code;
+    if (fs::exists(folder / TILESET_FILE, code)) {
+        KeepTileset(folder);
+        return true;
+    }
+    const fs::path made = folder.string() + ".tmp-" + std::to_string(getpid());
+    fs::remove_all(made, code);
+    if (fs::create_directories(made / "tiles", code); code) {
+        error = made.string() + ": " + code.message();
+        return false;
+    }
+    if (!WriteTileset(tiles, ChooseTileOffset(tiles), made, error)) {
+        fs::remove_all(made, code);
+        return false;
+    }
+    fs::rename(made, folder, code);
+    if (code) {
+        fs::remove_all(made, code);
+        if (!fs::exists(folder / TILESET_FILE, code)) { // not another run's, made meanwhile
+            error = folder.string() + ": cannot be written";
+            return false;
+        }
+    }
+    KeepTileset(folder);
+    return true;
+}
+
 } // namespace
+
+int ExportSegmentMap(const std::string &segmentFile, const std::string &outFile) {
+    std::error_code code;
+    const fs::path segmentPath = fs::absolute(segmentFile, code);
+    const fs::path out = fs::absolute(outFile, code);
+    const fs::path world = segmentPath.parent_path();
+    const int index = SegmentOfFile(segmentPath.filename().string());
+    if (index < 0) {
+        return Fail(segmentFile + ": not a segment file (" + SegmentFileNames() + ")");
+    }
+    if (!fs::exists(world / TERRAIN_FILE, code)) {
+        return Fail(segmentFile + ": no " + TERRAIN_FILE +
+                    " beside it; a segment opens from its world folder, which holds " +
+                    TERRAIN_FILE + " and " + TILE_SHEET_FILE);
+    }
+    std::vector<Segment> segments;
+    std::string error;
+    if (!LoadWorld(world, segments, error)) {
+        return Fail(error);
+    }
+    const auto segment = std::find_if(segments.begin(), segments.end(),
+                                      [&](const Segment &s) { return s.index == index; });
+    if (segment == segments.end()) {
+        return Fail(segmentFile + ": " + std::strerror(ENOENT));
+    }
+    const std::vector<ExportTile> tiles = CollectTiles(segments);
+    fs::path folder;
+    std::uint64_t size = 0;
+    bool found = false;
+    if (!CacheTileset(world, tiles, folder, error) || !LoadSegment(index, size, found, error) ||
+        !WriteMap(*segment, GlobalIds(tiles), out, (folder / TILESET_FILE).string(), error)) {
+        return Fail(error);
+    }
+    std::printf("tileview-tiled: wrote %s from %s, its tileset %s\n", out.c_str(),
+                segmentPath.c_str(), (folder / TILESET_FILE).c_str());
+    return 0;
+}
 
 int ExportWorld(const std::string &worldFolder, const std::string &outFolder) {
     std::error_code code;

@@ -1,6 +1,7 @@
 #include "tools/tiled/tiled_import.h"
 
 #include "mapdata/segment.h"
+#include "mapdata/terrain.h"
 #include "tools/common/file_bytes.h"
 #include "tools/tiled/tiled_names.h"
 #include "tools/tiled/tmx_read.h"
@@ -154,6 +155,28 @@ int ImportMaps(const std::string &mapsFolder, const std::string &worldFolder) {
         if (!ReadSegmentMap(map.path, map.cells, error)) {
             return Refuse(error);
         }
+    }
+    return WriteSegments(world, maps);
+}
+
+int ImportSegment(const std::string &mapFile, const std::string &segmentFile) {
+    const fs::path target(segmentFile);
+    const int segment = SegmentOfFile(target.filename().string());
+    if (segment < 0) {
+        return Refuse(segmentFile + ": not a segment file (" + SegmentFileNames() + ")");
+    }
+    // A segment saved away from its world would be shown by no viewer.
+    const fs::path world = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code code;
+    if (!fs::exists(world / TERRAIN_FILE, code)) {
+        return Refuse(segmentFile + ": no " + TERRAIN_FILE +
+                      " beside it; a segment is saved into its world folder, which holds " +
+                      TERRAIN_FILE);
+    }
+    std::vector<FoundMap> maps{FoundMap{segment, mapFile, {}, {}}};
+    std::string error;
+    if (!ReadSegmentMap(maps[0].path, maps[0].cells, error)) {
+        return Refuse(error);
     }
     return WriteSegments(world, maps);
 }

@@ -11,6 +11,25 @@ inline std::string SegmentMapName(int segment) {
     return name.replace(name.rfind(".db"), 3, ".tmx");
 }
 
+// The index of the segment file named name (no folder), or -1.
+inline int SegmentOfFile(const std::string &name) {
+    for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
+        if (name == SegmentFiles[segment]) {
+            return segment;
+        }
+    }
+    return -1;
+}
+
+// The segment files' names, for messages: "seg000.db, seg001.db, ...".
+inline std::string SegmentFileNames() {
+    std::string names;
+    for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
+        names += (segment > 0 ? ", " : "") + std::string(SegmentFiles[segment]);
+    }
+    return names;
+}
+
 // The tile layer of each of a cell's layers.
 inline std::string TileLayerName(int layer) {
     return "layer " + std::to_string(layer);
