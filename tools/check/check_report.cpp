@@ -85,12 +85,17 @@ void CheckFileSize(CheckReport &report, const FileCheck &file, const char *whenS
     if (!file.opened || file.expected < 0 || file.size == file.expected) {
         return;
     }
-    const std::string sizes = file.name + " is " + GroupDigits(file.size) + " bytes where " +
-                              GroupDigits(file.expected) + " are expected: ";
-    AddProblem(report, CheckSection::Files,
-               sizes + (file.size < file.expected
-                            ? std::string(whenShort)
-                            : "the bytes past " + GroupDigits(file.expected) + " are never read"));
+    const std::string size = GroupDigits(file.size);
+    const std::string expected = GroupDigits(file.expected);
+    if (file.size < file.expected) {
+        AddProblem(
+            report, CheckSection::Files,
+            {file.name, " is ", size, " bytes where ", expected, " are expected: ", whenShort});
+    } else {
+        AddProblem(report, CheckSection::Files,
+                   {file.name, " is ", size, " bytes where ", expected,
+                    " are expected: the bytes past ", expected, " are never read"});
+    }
 }
 
 void AddFile(CheckReport &report, const char *name, const WorldFile &world, std::int64_t expected,
@@ -98,9 +103,10 @@ void AddFile(CheckReport &report, const char *name, const WorldFile &world, std:
     report.files.push_back(
         FileCheck{name, world.present, world.present ? world.size : -1, expected});
     if (!world.present) {
-        const std::string reason = world.reason.empty() ? "cannot be opened" : world.reason;
+        const std::string_view reason =
+            world.reason.empty() ? std::string_view("cannot be opened") : world.reason;
         AddProblem(report, CheckSection::Files,
-                   std::string(name) + " cannot be opened (" + reason + "): " + whenMissing);
+                   {name, " cannot be opened (", reason, "): ", whenMissing});
     }
     CheckFileSize(report, report.files.back(), whenShort);
 }
