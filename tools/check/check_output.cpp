@@ -6,8 +6,15 @@
 #include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,7 +24,9 @@ void AppendProblems(std::string &out, const CheckReport &report, CheckSection se
                     int segment = -1) {
     for (const CheckProblem &problem : report.problems) {
         if (problem.section == section && problem.segment == segment) {
-            out += "  ! " + problem.text + "\n";
+            out += "  ! ";
+            out += problem.text;
+            out += '\n';
         }
     }
 }
@@ -29,11 +38,12 @@ void AppendFilesText(std::string &out, const CheckReport &report) {
         if (!file.opened) {
             std::snprintf(line, sizeof line, "  %-11s cannot be opened\n", file.name.c_str());
         } else {
-            const std::string expected = file.expected < 0
-                                             ? "size not told by its header"
-                                             : GroupDigits(file.expected) + " expected";
-            std::snprintf(line, sizeof line, "  %-11s %11s bytes (%s)\n", file.name.c_str(),
-                          GroupDigits(file.size).c_str(), expected.c_str());
+            const std::string expected =
+                file.expected < 0 ? std::string() : GroupDigits(file.expected);
+            std::snprintf(line, sizeof line, "  %-11s %11s bytes (%s%s)\n", file.name.c_str(),
+                          GroupDigits(file.size).c_str(),
+                          file.expected < 0 ? "size not told by its header" : expected.c_str(),
+                          file.expected < 0 ? "" : " expected");
         }
         out += line;
     }
@@ -41,23 +51,29 @@ void AppendFilesText(std::string &out, const CheckReport &report) {
 }
 
 void AppendUsesText(std::string &out, const SegmentCheck &segment) {
-    std::string line = "  cells per record:";
+    const std::string_view head = "  cells per record:";
+    out += head;
+    std::size_t line = head.size(); // the length of the line written so far
     for (const RecordUse &use : segment.uses) {
-        const std::string item = " " + std::to_string(use.record) + ":" + std::to_string(use.cells);
-        if (line.size() + item.size() > TEXT_WIDTH) {
-            out += line + "\n";
-            line = "   ";
+        const std::string record = std::to_string(use.record);
+        const std::string cells = std::to_string(use.cells);
+        const std::size_t item = 2 + record.size() + cells.size();
+        if (line + item > TEXT_WIDTH) {
+            out += "\n   ";
+            line = 3;
         }
+        AppendPieces(out, {" ", record, ":", cells});
         line += item;
     }
-    out += line + "\n";
+    out += '\n';
 }
 
 void AppendSegmentsText(std::string &out, const CheckReport &report) {
     for (const SegmentCheck &segment : report.segments) {
-        out += "segment " + std::to_string(segment.index) + " (" + SegmentFiles[segment.index] +
-               "): " + std::to_string(segment.uses.size()) + " records used in the drawn window, " +
-               std::to_string(segment.missing.size()) + " references held by no record\n";
+        AppendPieces(
+            out, {"segment ", std::to_string(segment.index), " (", SegmentFiles[segment.index],
+                  "): ", std::to_string(segment.uses.size()), " records used in the drawn window, ",
+                  std::to_string(segment.missing.size()), " references held by no record\n"});
         AppendProblems(out, report, CheckSection::Segment, segment.index);
         AppendUsesText(out, segment);
     }
@@ -68,36 +84,39 @@ void AppendPaletteText(std::string &out, const CheckReport &report) {
     out += "palette\n";
     if (p.opened) {
         const PaletteEntry &t = p.transparent;
-        out += "  " + GroupDigits(p.header.infoSize) + "-byte information header, " +
-               std::to_string(p.header.bitCount) + " bits per pixel, colours used " +
-               GroupDigits(p.header.coloursUsed) + "; " + std::to_string(p.header.width) + " x " +
-               std::to_string(p.header.height) + " pixels\n";
-        out += "  transparent colour (entry 142): (" + std::to_string(t.red) + ", " +
-               std::to_string(t.green) + ", " + std::to_string(t.blue) + ")\n";
+        AppendPieces(out, {"  ", GroupDigits(p.header.infoSize), "-byte information header, ",
+                           std::to_string(p.header.bitCount), " bits per pixel, colours used ",
+                           GroupDigits(p.header.coloursUsed), "; ", std::to_string(p.header.width),
+                           " x ", std::to_string(p.header.height), " pixels\n"});
+        AppendPieces(out, {"  transparent colour (entry 142): (", std::to_string(t.red), ", ",
+                           std::to_string(t.green), ", ", std::to_string(t.blue), ")\n"});
         const TileCorners &c = p.corners;
         if (c.read && c.pixels > 0) {
-            out += "  tiles' corners: " + GroupDigits(c.mostCount) + " of " +
-                   GroupDigits(c.pixels) + " are (" + std::to_string(c.most.red) + ", " +
-                   std::to_string(c.most.green) + ", " + std::to_string(c.most.blue) + "), entry " +
-                   std::to_string(c.mostEntry) + "\n";
+            AppendPieces(out, {"  tiles' corners: ", GroupDigits(c.mostCount), " of ",
+                               GroupDigits(c.pixels), " are (", std::to_string(c.most.red), ", ",
+                               std::to_string(c.most.green), ", ", std::to_string(c.most.blue),
+                               "), entry ", std::to_string(c.mostEntry), "\n"});
         }
     }
     AppendProblems(out, report, CheckSection::Palette);
 }
 
 // JSON text of a string: quotes, backslashes and control characters escaped, the runs of other
-// characters between them copied whole (the reports run to thousands of strings).
-std::string Quoted(const std::string &text) {
-    std::string out = "\"";
-    out.reserve(text.size() + 2);
-    std::size_t plain = 0; // where the run of characters copied as they are starts
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c != '"' && c != '\\' && c >= 0x20) {
-            continue;
+// characters between them copied whole. The runs are found by one library call each: the reports
+// run to thousands of strings, and a loop over their characters was the formatter's costliest
+// part. strcspn also stops at a NUL byte, which is a control character too.
+void AppendQuoted(std::string &out, const std::string &text) {
+    static const char *const stops = "\"\\\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e"
+                                     "\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d"
+                                     "\x1e\x1f";
+    out += '"';
+    for (std::size_t at = 0;;) {
+        const std::size_t stop = at + std::strcspn(text.c_str() + at, stops);
+        out.append(text, at, stop - at);
+        if (stop >= text.size()) {
+            break;
         }
-        out.append(text, plain, i - plain);
-        plain = i + 1;
+        const auto c = static_cast<unsigned char>(text[stop]);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
@@ -106,94 +125,155 @@ std::string Quoted(const std::string &text) {
             std::snprintf(escape, sizeof escape, "\\u%04x", c);
             out += escape;
         }
+        at = stop + 1;
     }
-    out.append(text, plain);
     out += '"';
-    return out;
 }
 
-std::string RectJson(const DrawRect &r) {
-    return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+// The JSON is written into one string, value after value: a string of its own for each value
+// cost an allocation each, and the reports hold thousands of values.
+void AppendNumber(std::string &out, std::int64_t value) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-template <class Item, class Format>
-std::string ListJson(const std::vector<Item> &items, Format format) {
-    std::string out = "[";
+// Each name (a JSON key, with its colon and the comma before it, written in full in the call)
+// followed by its number.
+void AppendFields(std::string &out,
+                  std::initializer_list<std::pair<const char *, std::int64_t>> fields) {
+    for (const auto &[name, value] : fields) {
+        out += name;
+        AppendNumber(out, value);
+    }
+}
+
+template <class Item, class Append>
+void AppendList(std::string &out, const std::vector<Item> &items, Append append) {
+    out += '[';
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
             out += ',';
         }
-        out += format(items[i]);
+        append(items[i]);
     }
     out += ']';
-    return out;
 }
 
-std::string FilesJson(const CheckReport &report) {
-    return ListJson(report.files, [](const FileCheck &f) {
-        return "{\"name\":" + Quoted(f.name) + ",\"opened\":" + (f.opened ? "true" : "false") +
-               ",\"size\":" + (f.opened ? std::to_string(f.size) : "null") +
-               ",\"expected\":" + (f.expected >= 0 ? std::to_string(f.expected) : "null") + "}";
+void AppendNumbers(std::string &out, const std::vector<int> &numbers) {
+    AppendList(out, numbers, [&](int n) { AppendNumber(out, n); });
+}
+
+void AppendFilesJson(std::string &out, const CheckReport &report) {
+    AppendList(out, report.files, [&](const FileCheck &f) {
+        out += "{\"name\":";
+        AppendQuoted(out, f.name);
+        out += f.opened ? ",\"opened\":true,\"size\":" : ",\"opened\":false,\"size\":null";
+        if (f.opened) {
+            AppendNumber(out, f.size);
+        }
+        out += ",\"expected\":";
+        if (f.expected >= 0) {
+            AppendNumber(out, f.expected);
+        } else {
+            out += "null";
+        }
+        out += '}';
     });
 }
 
-std::string RecordsJson(const CheckReport &report) {
-    const std::string bad = ListJson(report.badSources, [](const BadSourceRecord &b) {
-        return "{\"record\":" + std::to_string(b.record) + ",\"kind\":" + std::to_string(b.kind) +
-               ",\"level\":" + std::to_string(b.level) + ",\"source\":" + RectJson(b.source) +
-               ",\"reason\":" + (b.noArea ? "\"no area\"" : "\"outside the sheet\"") + "}";
+void AppendRecordsJson(std::string &out, const CheckReport &report) {
+    AppendFields(out, {{"{\"in_use\":", report.recordsInUse}});
+    out += ",\"bad_sources\":";
+    AppendList(out, report.badSources, [&](const BadSourceRecord &b) {
+        const DrawRect &r = b.source;
+        AppendFields(out, {{"{\"record\":", b.record},
+                           {",\"kind\":", b.kind},
+                           {",\"level\":", b.level},
+                           {",\"source\":[", r.left},
+                           {",", r.top},
+                           {",", r.right},
+                           {",", r.bottom}});
+        out += b.noArea ? "],\"reason\":\"no area\"}" : "],\"reason\":\"outside the sheet\"}";
     });
-    const std::string duplicates = ListJson(report.duplicates, [](const DuplicatePair &d) {
-        return "{\"kind\":" + std::to_string(d.kind) + ",\"level\":" + std::to_string(d.level) +
-               ",\"first\":" + std::to_string(d.first) +
-               ",\"later\":" + ListJson(d.later, [](int i) { return std::to_string(i); }) + "}";
+    out += ",\"duplicates\":";
+    AppendList(out, report.duplicates, [&](const DuplicatePair &d) {
+        AppendFields(out,
+                     {{"{\"kind\":", d.kind}, {",\"level\":", d.level}, {",\"first\":", d.first}});
+        out += ",\"later\":";
+        AppendNumbers(out, d.later);
+        out += '}';
     });
-    return "{\"in_use\":" + std::to_string(report.recordsInUse) + ",\"bad_sources\":" + bad +
-           ",\"duplicates\":" + duplicates + "}";
+    out += '}';
 }
 
-std::string SegmentsJson(const CheckReport &report) {
-    return ListJson(report.segments, [](const SegmentCheck &s) {
-        const std::string missing = ListJson(s.missing, [](const MissingReference &m) {
-            return "{\"row\":" + std::to_string(m.row) + ",\"column\":" + std::to_string(m.column) +
-                   ",\"layer\":" + std::to_string(m.layer) + ",\"kind\":" + std::to_string(m.kind) +
-                   ",\"level\":" + std::to_string(m.level) + "}";
+void AppendSegmentsJson(std::string &out, const CheckReport &report) {
+    AppendList(out, report.segments, [&](const SegmentCheck &s) {
+        AppendFields(out, {{"{\"index\":", s.index}});
+        out += ",\"file\":";
+        AppendQuoted(out, SegmentFiles[s.index]);
+        out += ",\"missing\":";
+        AppendList(out, s.missing, [&](const MissingReference &m) {
+            AppendFields(out, {{"{\"row\":", m.row},
+                               {",\"column\":", m.column},
+                               {",\"layer\":", m.layer},
+                               {",\"kind\":", m.kind},
+                               {",\"level\":", m.level}});
+            out += '}';
         });
-        const std::string uses = ListJson(s.uses, [](const RecordUse &u) {
-            return "{\"record\":" + std::to_string(u.record) +
-                   ",\"cells\":" + std::to_string(u.cells) + "}";
+        out += ",\"uses\":";
+        AppendList(out, s.uses, [&](const RecordUse &u) {
+            AppendFields(out, {{"{\"record\":", u.record}, {",\"cells\":", u.cells}});
+            out += '}';
         });
-        return "{\"index\":" + std::to_string(s.index) +
-               ",\"file\":" + Quoted(SegmentFiles[s.index]) + ",\"missing\":" + missing +
-               ",\"uses\":" + uses + "}";
+        out += '}';
     });
 }
 
 // The commonest colour at the tiles' corners, or null when the sheet's pixels were not read.
-std::string CornersJson(const TileCorners &c) {
+void AppendCornersJson(std::string &out, const TileCorners &c) {
     if (!c.read) {
-        return "null";
+        out += "null";
+        return;
     }
-    return "{\"pixels\":" + std::to_string(c.pixels) + ",\"most\":[" + std::to_string(c.most.red) +
-           "," + std::to_string(c.most.green) + "," + std::to_string(c.most.blue) +
-           "],\"most_count\":" + std::to_string(c.mostCount) +
-           ",\"most_entry\":" + std::to_string(c.mostEntry) + "}";
+    AppendFields(out, {{"{\"pixels\":", c.pixels},
+                       {",\"most\":[", c.most.red},
+                       {",", c.most.green},
+                       {",", c.most.blue},
+                       {"],\"most_count\":", c.mostCount},
+                       {",\"most_entry\":", c.mostEntry}});
+    out += '}';
 }
 
-std::string PaletteJson(const PaletteCheck &p) {
+void AppendPaletteJson(std::string &out, const PaletteCheck &p) {
     const PaletteEntry &t = p.transparent;
-    return "{\"opened\":" + std::string(p.opened ? "true" : "false") +
-           ",\"header_size\":" + std::to_string(p.header.infoSize) +
-           ",\"bit_count\":" + std::to_string(p.header.bitCount) +
-           ",\"colours_used\":" + std::to_string(p.header.coloursUsed) +
-           ",\"colour_count\":" + std::to_string(p.colourCount) +
-           ",\"width\":" + std::to_string(p.header.width) +
-           ",\"height\":" + std::to_string(p.header.height) + ",\"transparent\":[" +
-           std::to_string(t.red) + "," + std::to_string(t.green) + "," + std::to_string(t.blue) +
-           "],\"same_as_transparent\":" +
-           ListJson(p.sameAsTransparent, [](int i) { return std::to_string(i); }) +
-           ",\"corners\":" + CornersJson(p.corners) + "}";
+    out += p.opened ? "{\"opened\":true" : "{\"opened\":false";
+    AppendFields(out, {{",\"header_size\":", p.header.infoSize},
+                       {",\"bit_count\":", p.header.bitCount},
+                       {",\"colours_used\":", p.header.coloursUsed},
+                       {",\"colour_count\":", p.colourCount},
+                       {",\"width\":", p.header.width},
+                       {",\"height\":", p.header.height},
+                       {",\"transparent\":[", t.red},
+                       {",", t.green},
+                       {",", t.blue}});
+    out += "],\"same_as_transparent\":";
+    AppendNumbers(out, p.sameAsTransparent);
+    out += ",\"corners\":";
+    AppendCornersJson(out, p.corners);
+    out += '}';
+}
+
+// Roughly the length of either report, most of it the problems' texts: reserved at once, a report
+// is not copied a dozen times over as it grows, each time into memory of its own.
+std::size_t ReportSizeHint(const CheckReport &report) {
+    std::size_t size = 2048;
+    for (const CheckProblem &problem : report.problems) {
+        size += problem.text.size() + 64;
+    }
+    for (const SegmentCheck &segment : report.segments) {
+        size += 80 * segment.missing.size() + 24 * segment.uses.size();
+    }
+    return size + 96 * report.badSources.size() + 64 * report.duplicates.size();
 }
 
 const char *SectionName(CheckSection section) {
@@ -213,28 +293,52 @@ const char *SectionName(CheckSection section) {
 } // namespace
 
 std::string FormatCheckText(const CheckReport &report, const std::string &folder) {
-    std::string out = "data folder " + folder + "\n";
+    std::string out;
+    out.reserve(ReportSizeHint(report) + folder.size());
+    AppendPieces(out, {"data folder ", folder, "\n"});
     AppendFilesText(out, report);
-    out += "terrain table: " + std::to_string(report.recordsInUse) + " of " +
-           std::to_string(TERRAIN_RECORD_COUNT) + " records in use\n";
+    AppendPieces(out, {"terrain table: ", std::to_string(report.recordsInUse), " of ",
+                       std::to_string(TERRAIN_RECORD_COUNT), " records in use\n"});
     AppendProblems(out, report, CheckSection::Records);
     AppendSegmentsText(out, report);
     AppendPaletteText(out, report);
-    out += report.problems.empty() ? std::string("nothing wrong\n")
-                                   : std::to_string(report.problems.size()) + " problem" +
-                                         (report.problems.size() == 1 ? "" : "s") + " found\n";
+    const std::size_t n = report.problems.size();
+    if (n == 0) {
+        out += "nothing wrong\n";
+    } else {
+        AppendPieces(out, {std::to_string(n), n == 1 ? " problem" : " problems", " found\n"});
+    }
     return out;
 }
 
 std::string FormatCheckJson(const CheckReport &report, const std::string &folder) {
-    const std::string problems = ListJson(report.problems, [](const CheckProblem &p) {
-        return "{\"section\":\"" + std::string(SectionName(p.section)) + "\",\"segment\":" +
-               (p.section == CheckSection::Segment ? std::to_string(p.segment) : "null") +
-               ",\"text\":" + Quoted(p.text) + "}";
+    std::string out;
+    out.reserve(ReportSizeHint(report) + folder.size());
+    out += "{\"folder\":";
+    AppendQuoted(out, folder);
+    out += report.problems.empty() ? ",\"ok\":true" : ",\"ok\":false";
+    out += ",\"files\":";
+    AppendFilesJson(out, report);
+    out += ",\"records\":";
+    AppendRecordsJson(out, report);
+    out += ",\"segments\":";
+    AppendSegmentsJson(out, report);
+    out += ",\"palette\":";
+    AppendPaletteJson(out, report.palette);
+    out += ",\"problems\":";
+    AppendList(out, report.problems, [&](const CheckProblem &p) {
+        out += "{\"section\":\"";
+        out += SectionName(p.section);
+        out += "\",\"segment\":";
+        if (p.section == CheckSection::Segment) {
+            AppendNumber(out, p.segment);
+        } else {
+            out += "null";
+        }
+        out += ",\"text\":";
+        AppendQuoted(out, p.text);
+        out += '}';
     });
-    return "{\"folder\":" + Quoted(folder) +
-           ",\"ok\":" + (report.problems.empty() ? "true" : "false") +
-           ",\"files\":" + FilesJson(report) + ",\"records\":" + RecordsJson(report) +
-           ",\"segments\":" + SegmentsJson(report) + ",\"palette\":" + PaletteJson(report.palette) +
-           ",\"problems\":" + problems + "}\n";
+    out += "}\n";
+    return out;
 }

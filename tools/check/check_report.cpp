@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <map>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -22,14 +24,27 @@ void AddProblem(CheckReport &report, CheckSection section, std::string text, int
     report.problems.push_back(CheckProblem{section, segment, std::move(text)});
 }
 
-// The segment into the grid as LoadMapSegment reads it: a missing file clears the grid.
-void LoadSegment(const WorldFile &file) {
+// A problem's text from its pieces, grown once: there is one for each record, cell or entry at
+// fault, and a text added to piece by piece grew three or four times.
+void AddProblem(CheckReport &report, CheckSection section,
+                std::initializer_list<std::string_view> pieces, int segment = -1) {
+    std::string text;
+    AppendPieces(text, pieces);
+    AddProblem(report, section, std::move(text), segment);
+}
+
+// The segment into the grid as LoadMapSegment reads it (a missing file as no bytes), and zeros
+// past the file's end: a short file must not show another segment's cells here. Only the grid's
+// first written bytes can be other than zero: the bytes an earlier load left there. Clearing the
+// whole grid for each segment cost more than the rest of the check.
+std::size_t LoadSegment(const WorldFile &file, std::size_t written) {
     ++MapGridLoads;
-    if (!file.present) {
-        std::memset(MapGrid, 0, sizeof MapGrid);
-        return;
+    const std::size_t held = file.present ? std::min(file.bytes.size(), sizeof MapGrid) : 0;
+    ReadSegmentBytes(file.bytes.data(), held);
+    if (written > held) {
+        std::memset(MapGrid + held, 0, written - held);
     }
-    ReadSegmentBytes(file.bytes.data(), file.bytes.size());
+    return held;
 }
 
 // Reads name as the checker takes it: whether it opens (the reason kept for the report when
@@ -70,12 +85,17 @@ void CheckFileSize(CheckReport &report, const FileCheck &file, const char *whenS
     if (!file.opened || file.expected < 0 || file.size == file.expected) {
         return;
     }
-    const std::string sizes = file.name + " is " + GroupDigits(file.size) + " bytes where " +
-                              GroupDigits(file.expected) + " are expected: ";
-    AddProblem(report, CheckSection::Files,
-               sizes + (file.size < file.expected
-                            ? std::string(whenShort)
-                            : "the bytes past " + GroupDigits(file.expected) + " are never read"));
+    const std::string size = GroupDigits(file.size);
+    const std::string expected = GroupDigits(file.expected);
+    if (file.size < file.expected) {
+        AddProblem(
+            report, CheckSection::Files,
+            {file.name, " is ", size, " bytes where ", expected, " are expected: ", whenShort});
+    } else {
+        AddProblem(report, CheckSection::Files,
+                   {file.name, " is ", size, " bytes where ", expected,
+                    " are expected: the bytes past ", expected, " are never read"});
+    }
 }
 
 void AddFile(CheckReport &report, const char *name, const WorldFile &world, std::int64_t expected,
@@ -83,9 +103,10 @@ void AddFile(CheckReport &report, const char *name, const WorldFile &world, std:
     report.files.push_back(
         FileCheck{name, world.present, world.present ? world.size : -1, expected});
     if (!world.present) {
-        const std::string reason = world.reason.empty() ? "cannot be opened" : world.reason;
+        const std::string_view reason =
+            world.reason.empty() ? std::string_view("cannot be opened") : world.reason;
         AddProblem(report, CheckSection::Files,
-                   std::string(name) + " cannot be opened (" + reason + "): " + whenMissing);
+                   {name, " cannot be opened (", reason, "): ", whenMissing});
     }
     CheckFileSize(report, report.files.back(), whenShort);
 }
@@ -119,11 +140,11 @@ void CheckRecords(CheckReport &report) {
     for (const BadSourceRecord &bad : report.badSources) {
         const DrawRect &s = bad.source;
         AddProblem(report, CheckSection::Records,
-                   "record " + std::to_string(bad.record) + " " + PairText(bad.kind, bad.level) +
-                       ": source (" + std::to_string(s.left) + ", " + std::to_string(s.top) + ", " +
-                       std::to_string(s.right) + ", " + std::to_string(s.bottom) + ") " +
-                       (bad.noArea ? "has no area" : "leaves the 1300 x 3900 sheet") +
-                       ", so its tile is never drawn");
+                   {"record ", std::to_string(bad.record), " ", PairText(bad.kind, bad.level),
+                    ": source (", std::to_string(s.left), ", ", std::to_string(s.top), ", ",
+                    std::to_string(s.right), ", ", std::to_string(s.bottom), ") ",
+                    bad.noArea ? "has no area" : "leaves the 1300 x 3900 sheet",
+                    ", so its tile is never drawn"});
     }
     for (const DuplicatePair &d : report.duplicates) {
         std::string later;
@@ -169,16 +190,22 @@ bool EmptyCell(const unsigned char *cell) {
 }
 
 // The cells of the drawn window (those ForEachWindowCell visits; where they stand on the screen
-// does not matter here), row by row. A cell of zeros names nothing: a row of the window that
-// holds only zeros is passed over with one comparison, and in the others each cell of zeros.
-// Most cells of a short or sparse file are zero, and the walk is the checker's costliest part.
-SegmentCheck CheckSegmentWindow(int segment) {
+// does not matter here), row by row, the grid's first held bytes loaded from the file and zeros
+// past them. A cell of zeros names nothing: the rows past the file's end are not looked at, a row
+// of the window that holds only zeros is passed over with one comparison, and in the others each
+// cell of zeros. Most cells of a short or sparse file are zero, and the walk is the checker's
+// costliest part.
+SegmentCheck CheckSegmentWindow(int segment, std::size_t held) {
     constexpr std::size_t ROW_BYTES = GRID_WINDOW_COLUMNS * MAP_CELL_SIZE;
     static const unsigned char zeros[ROW_BYTES] = {};
     SegmentCheck check{segment, {}, {}};
     std::map<int, int> cellsPerRecord;
     for (int row = 0; row < GRID_WINDOW_ROWS; ++row) {
-        const unsigned char *cells = MapGrid + row * SEGMENT_COLUMNS * MAP_CELL_SIZE;
+        const std::size_t start = static_cast<std::size_t>(row) * SEGMENT_COLUMNS * MAP_CELL_SIZE;
+        if (start >= held) {
+            break;
+        }
+        const unsigned char *cells = MapGrid + start;
         if (std::memcmp(cells, zeros, ROW_BYTES) == 0) {
             continue;
         }
@@ -195,18 +222,16 @@ SegmentCheck CheckSegmentWindow(int segment) {
 }
 
 void CheckSegments(CheckReport &report, const WorldFiles &world) {
+    std::size_t written = sizeof MapGrid; // what the grid held before is not known
     for (int segment = 0; segment < SEGMENT_COUNT; ++segment) {
-        // Each segment on its own: a short file must not show another segment's cells here.
-        std::memset(MapGrid, 0, sizeof MapGrid);
         ViewState.segmentIndex = segment;
-        LoadSegment(world.segments[static_cast<std::size_t>(segment)]);
-        report.segments.push_back(CheckSegmentWindow(segment));
+        written = LoadSegment(world.segments[static_cast<std::size_t>(segment)], written);
+        report.segments.push_back(CheckSegmentWindow(segment, written));
         for (const MissingReference &m : report.segments.back().missing) {
             AddProblem(report, CheckSection::Segment,
-                       std::string(SegmentFiles[segment]) + " row " + std::to_string(m.row) +
-                           ", column " + std::to_string(m.column) + ", layer " +
-                           std::to_string(m.layer) + ": " + PairText(m.kind, m.level) +
-                           " is held by no record",
+                       {SegmentFiles[segment], " row ", std::to_string(m.row), ", column ",
+                        std::to_string(m.column), ", layer ", std::to_string(m.layer), ": ",
+                        PairText(m.kind, m.level), " is held by no record"},
                        segment);
         }
     }
@@ -295,9 +320,9 @@ void ReportPalette(CheckReport &report) {
     }
     for (int entry : p.sameAsTransparent) {
         AddProblem(report, CheckSection::Palette,
-                   "entry " + std::to_string(entry) +
-                       " has the transparent colour of entry 142: its pixels and those of 142 "
-                       "cannot be told apart");
+                   {"entry ", std::to_string(entry),
+                    " has the transparent colour of entry 142: its pixels and those of 142 "
+                    "cannot be told apart"});
     }
     ReportTileCorners(report);
 }
@@ -342,6 +367,8 @@ WorldFiles ReadWorldFiles() {
 
 CheckReport CheckWorld(const WorldFiles &world) {
     CheckReport report{};
+    report.files.reserve(CHECKED_FILE_COUNT);
+    report.segments.reserve(SEGMENT_COUNT);
     std::memset(TerrainTable, 0, sizeof TerrainTable);
     AddFile(report, TERRAIN_FILE, world.terrain, TERRAIN_TABLE_SIZE,
             "the records past its end read as zero", "the viewer does not start");
@@ -361,6 +388,19 @@ CheckReport CheckWorld(const WorldFiles &world) {
 
 CheckReport CheckDataFolder() {
     return CheckWorld(ReadWorldFiles());
+}
+
+void AppendPieces(std::string &out, std::initializer_list<std::string_view> pieces) {
+    std::size_t size = out.size();
+    for (const std::string_view piece : pieces) {
+        size += piece.size();
+    }
+    if (size > out.capacity()) {
+        out.reserve(std::max(size, 2 * out.capacity())); // still twice as large at a time
+    }
+    for (const std::string_view piece : pieces) {
+        out += piece;
+    }
 }
 
 std::string GroupDigits(std::int64_t value) {

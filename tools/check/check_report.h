@@ -11,7 +11,9 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int CHECKED_FILE_COUNT = 2 + SEGMENT_COUNT; // terrain.db, segments, tiles.bmp
@@ -117,6 +119,10 @@ CheckReport CheckDataFolder();
 // The report for a person (sections, findings marked) or for machines (one JSON object).
 std::string FormatCheckText(const CheckReport &report, const std::string &folder);
 std::string FormatCheckJson(const CheckReport &report, const std::string &folder);
+
+// Appends the pieces to out one after the other, growing it once: the reports are made of many
+// short pieces.
+void AppendPieces(std::string &out, std::initializer_list<std::string_view> pieces);
 
 // A count with thousands separated by commas: 41,008.
 std::string GroupDigits(std::int64_t value);

@@ -124,10 +124,12 @@ TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
     std::vector<Corner> pixels;
     for (int record = 0; record < TERRAIN_RECORD_COUNT; ++record) {
         const unsigned char *bytes = TerrainTable + record * TERRAIN_RECORD_SIZE;
+        if (bytes[TERRAIN_KIND_OFFSET] == 0 && bytes[TERRAIN_LEVEL_OFFSET] == 0) {
+            continue;
+        }
         const TerrainPlacement p = ReadTerrainPlacement(record);
         const DrawRect source{p.srcLeft, p.srcTop, p.srcRight, p.srcBottom};
-        if ((bytes[TERRAIN_KIND_OFFSET] == 0 && bytes[TERRAIN_LEVEL_OFFSET] == 0) ||
-            !RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
+        if (!RectInsideSurface(source, TILE_SHEET_WIDTH, TILE_SHEET_HEIGHT)) {
             continue;
         }
         for (const int x : {source.left, source.right - 1}) {
@@ -141,10 +143,6 @@ TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
     }
     corners.read = true;
     std::map<std::uint32_t, int> counts;
-    std::map<std::uint32_t, int> firstEntry;
-    for (int index = PALETTE_ENTRIES - 1; index >= 0; --index) {
-        firstEntry[Packed(entries[index])] = index;
-    }
     for (const Corner &c : pixels) {
         ++counts[Packed(entries[c.index])];
         ++corners.pixels;
@@ -157,7 +155,11 @@ TileCorners ReadTileCorners(const std::vector<unsigned char> &file,
             corners.mostCount = count;
         }
     }
-    corners.mostEntry = firstEntry[most];
+    // The first entry of that colour (one exists: every counted colour is an entry's).
+    corners.mostEntry = 0;
+    while (Packed(entries[corners.mostEntry]) != most) {
+        ++corners.mostEntry;
+    }
     corners.most = entries[corners.mostEntry];
     return corners;
 }
