@@ -8,6 +8,10 @@
 #include <cstdint>
 
 inline constexpr const char *TILE_SHEET_FILE = "tiles.bmp";
+
+// How many times the platform's loader has read tiles.bmp into the shown palette and the sheet:
+// a reload may bring other colours and other tiles.
+extern std::uint32_t TileSheetLoads;
 inline constexpr int PALETTE_ENTRIES = 256;
 inline constexpr int PALETTE_COLOUR_BLOCK_SIZE = PALETTE_ENTRIES * 4;
 inline constexpr int PALETTE_BLOCK_SIZE =
