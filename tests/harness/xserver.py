@@ -46,16 +46,18 @@ class Window:
 
 class PresentLog:
     """The presents a viewer reports on stderr when started with DRAVIK_TRACE_PRESENTS, read as
-    they come: the pass of each, and when the first came (time.monotonic())."""
+    they come: the pass of each, when each was read and when the first came (time.monotonic())."""
 
     def __init__(self, stream):
-        self.passes, self.first_at = [], None
+        self.passes, self.times, self.first_at = [], [], None
         threading.Thread(target=self.read, args=(stream,), daemon=True).start()
 
     def read(self, stream):
         for line in stream:
             if line.startswith(b"present "):
-                self.first_at = self.first_at or time.monotonic()
+                now = time.monotonic()
+                self.first_at = self.first_at or now
+                self.times.append(now)
                 self.passes.append(int(line.split()[1]))
 
     def since(self, mark):
