@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+std::uint32_t TileSheetLoads = 0;
+
 std::int64_t StatedColourCount(const BitmapHeader &header) {
     if (header.infoSize != BMP_INFO_HEADER_SIZE || header.bitCount > 8) {
         return 0;

@@ -13,6 +13,11 @@ inline constexpr int PALETTE_COLOUR_BLOCK_SIZE = PALETTE_ENTRIES * 4;
 inline constexpr int PALETTE_BLOCK_SIZE =
     BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + PALETTE_COLOUR_BLOCK_SIZE; // 1,078
 
+// How many times the native viewer's loader has read tiles.bmp into the shown palette and the
+// sheet: a reload may bring other colours and other tiles. The page reads the file once, before
+// its first frame, and leaves this at 0.
+extern std::uint32_t TileSheetLoads;
+
 // As the display takes it: red, green, blue, flags.
 struct PaletteEntry {
     std::uint8_t red;

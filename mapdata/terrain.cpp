@@ -8,6 +8,7 @@
 #include <cstring>
 
 unsigned char TerrainTable[TERRAIN_TABLE_SIZE];
+std::uint32_t TerrainTableLoads = 0;
 
 bool LoadTerrainTable() {
     std::FILE *file = std::fopen(TERRAIN_FILE, "rb");
@@ -18,6 +19,7 @@ bool LoadTerrainTable() {
     static unsigned char bytes[TERRAIN_TABLE_SIZE];
     const std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
+    ++TerrainTableLoads;
     ReadTerrainBytes(bytes, got);
     LoadMapSegment();
     return true;

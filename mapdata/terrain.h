@@ -23,6 +23,9 @@ inline constexpr int TERRAIN_ANCHOR_Y_OFFSET = 28;
 // The file's bytes as they are; zero before the load.
 extern unsigned char TerrainTable[TERRAIN_TABLE_SIZE];
 
+// How many times LoadTerrainTable has read the file: a reload may move or anchor tiles anew.
+extern std::uint32_t TerrainTableLoads;
+
 // The placement fields of one record, read out of the table.
 struct TerrainPlacement {
     std::int32_t srcLeft;
@@ -34,7 +37,8 @@ struct TerrainPlacement {
 };
 
 // Reads terrain.db into the table, then loads the current map segment. Returns false, having
-// loaded nothing, when terrain.db cannot be opened, so that the caller can tell the user.
+// loaded nothing, when terrain.db cannot be opened, so that the caller can tell the user (at
+// start) or keep the table it has (when the file goes away while the viewer runs).
 bool LoadTerrainTable();
 
 // What the load does with the file's bytes: at most the table's size of them over the table, a

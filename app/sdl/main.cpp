@@ -4,12 +4,15 @@
 #include <SDL.h>
 
 #include "app/app_text.h"
+#include "app/sdl/file_watch.h"
 #include "display/display_mode.h"
 #include "display/sdl/sdl_display.h"
+#include "mapdata/segment.h"
 #include "mapdata/terrain.h"
 #include "view/commands.h"
 #include "view/render_frame.h"
 #include "view/shown_frame.h"
+#include "view/view_state.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -182,7 +185,23 @@ void ShowFrame() {
     NoteFrameShown();
 }
 
-// At most one event, then the frame, then the pause; no frame after the closing event.
+// The files changed on disk read again, by the loaders of the start and of e and q; their load
+// counts tell the shown-frame gate. A terrain.db that cannot be opened keeps the table shown (at
+// start the viewer could not begin without one; here the file is most likely being replaced),
+// and the next change to it is read.
+void ReloadChangedFiles() {
+    const FileChanges changes = TakeFileChanges(SegmentFiles[ViewState.segmentIndex]);
+    const bool tableRead = changes.terrain && LoadTerrainTable(); // loads the segment too
+    if (changes.segment && !tableRead) {
+        LoadMapSegment();
+    }
+    if (changes.sheet) {
+        LoadTileSheet();
+    }
+}
+
+// At most one event, then the files changed on disk, then the frame, then the pause; no frame
+// after the closing event.
 void RunMainLoop() {
     bool running = true;
     while (running) {
@@ -194,6 +213,7 @@ void RunMainLoop() {
                 break;
             }
         }
+        ReloadChangedFiles();
         ShowFrame();
         SDL_Delay(10);
     }
@@ -254,7 +274,9 @@ int main() {
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     FitPresentation();
     SDL_StartTextInput();
+    StartFileWatch();
     RunMainLoop();
+    StopFileWatch();
     ReleaseDisplay();
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);

@@ -49,10 +49,13 @@ SDL_Surface *DecodeTilePicture(const unsigned char *bytes, std::size_t size) {
 }
 
 void LoadTileSheet() {
+    // The sheet's pixels are mapped by colour onto the palette, so the palette comes first.
+    LoadDisplayPalette(TILE_SHEET_FILE);
     // Read from disk every time, like the other platform's loader.
     SDL_Surface *picture = LoadTilePicture(TILE_SHEET_FILE);
     FillSheetFromPicture(picture);
     SDL_FreeSurface(picture);
+    ++TileSheetLoads;
 }
 
 int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
@@ -68,7 +71,6 @@ int InitDisplay(SDL_Window *window, SDL_Renderer *renderer) {
             return -1;
         }
     }
-    LoadDisplayPalette(TILE_SHEET_FILE);
     LoadTileSheet();
     return 0;
 }

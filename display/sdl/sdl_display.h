@@ -42,5 +42,7 @@ SDL_Surface *LoadTilePicture(const char *path);
 // The same for the file's bytes held in memory.
 SDL_Surface *DecodeTilePicture(const unsigned char *bytes, std::size_t size);
 
-// Fills the tile sheet from tiles.bmp; without a picture the sheet holds the transparent index.
+// Makes the palette from tiles.bmp's header and fills the tile sheet from its picture, as at
+// start and whenever the file changed: without a file the palette is that of a block of zeros,
+// and without a picture the sheet holds the transparent index.
 void LoadTileSheet();
