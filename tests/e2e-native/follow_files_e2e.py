@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Following the files, natively: tileview-640 in a copy of the demo world, scrolled and on its
-second segment, shows each change to its files without a key. Each time the screen must become
-the frame tileview-export composes for the same keys from the data the viewer must then show:
-the folder itself, or a copy of it with the table kept and a short file's bytes over the cells
-loaded before.
+second segment, shows each change to its files without a key: a map saved by Tiled itself
+(headless, through the segment extension), a new sheet, a table and a segment written in place.
+Each time the screen must become the frame tileview-export composes for the same keys from the
+data the viewer must then show: the folder itself, or a copy of it with the table kept and a
+short file's bytes over the cells loaded before.
 """
 
 import argparse
@@ -15,6 +16,7 @@ import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 from harness.core import check, fresh_folder, main, run_program
+from harness.tiled import TiledHome
 from harness.world import MODES, RECORD_SIZE, Exporter, require_world
 from harness.xserver import XServer
 
@@ -23,12 +25,11 @@ KEYS = "e" + "ddd" + "ss"  # the second segment, three cells left and two up
 SEGMENT, COLUMNS, CELL = "seg001.db", 255, 8
 
 
-def write_segment(args, world, name, tmx):
-    """world/name from the map tmx, as a map maker's save writes it (a temporary file renamed
-    over the old one): for now tileview-tiled import of tmx's folder, which holds that map."""
-    result = run_program([args.tiled, "import", os.path.dirname(tmx), world])
-    check(result.returncode == 0 and os.path.basename(tmx) == name.replace(".db", ".tmx"),
-          f"tileview-tiled import of {tmx}: {result.stderr}")
+def write_segment(tiled, world, name, tmx):
+    """world/name from the map tmx, saved by Tiled itself through the segment extension, as
+    Ctrl+S in the editor saves it (a temporary file renamed over the old one)."""
+    code, errors = tiled.export_map(tmx, os.path.join(world, name))
+    check(code == 0, f"Tiled's save of {tmx} as {name}: exit code {code}: {errors}")
 
 
 def edited_map(args, world, maps):
@@ -96,7 +97,9 @@ def run(args):
             server.save(server.wait_for(f"the frame after {what}", shown_or_ended), what)
 
         becomes(expected(), "keys")
-        write_segment(args, world, SEGMENT, edited_map(args, world, fresh_folder(shown)))
+        tiled = TiledHome(fresh_folder(os.path.join(args.out, "home")), args.tiled)
+        tiled.install()
+        write_segment(tiled, world, SEGMENT, edited_map(args, world, fresh_folder(shown)))
         becomes(expected(), "saved")
         key, clear = recoloured(world, os.path.join(args.out, "recoloured.bmp"))
         check(run_program([args.sheet, os.path.join(args.out, "recoloured.bmp"), "-o",
