@@ -121,6 +121,10 @@ def run(args, temp):
         x, y, width, height = EDITOR_PLACE
         server.xdotool("windowsize", "--sync", ident, width, height)
         server.xdotool("windowmove", "--sync", ident, x, y)
+        # The zoom Tiled opens a map at fits the map into its view as it is at that moment, which
+        # may be before or after the resize: a zoom of our own, 100 % and seven steps out (3 %).
+        server.xdotool("windowactivate", "--sync", ident)
+        server.keys("ctrl+0", *["ctrl+minus"] * 7, delay=100)
 
         tmx = edited_map(tools, world, os.path.join(temp, "maps"))
         code, errors = tiled.export_map(tmx, os.path.join(world, SEGMENT))
