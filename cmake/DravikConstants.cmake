@@ -1,14 +1,27 @@
 # The constants defined once in the C++ sources, read from there as the build is configured: the
 # segment files (SegmentFiles in mapdata/segment.cpp) and the display modes (VIEWER_MODES in
-# display/viewer_modes.h). Sets DRAVIK_SEGMENT_FILES, DRAVIK_MODES (the modes' names, in order)
-# and DRAVIK_MODE_<name> (its width and height), and writes the copies the rest reads:
+# display/viewer_modes.h). Sets DRAVIK_SEGMENT_FILES, DRAVIK_MODES (the modes' names, in order),
+# DRAVIK_MODE_<name> (its width and height) and DRAVIK_DRAWN_SEGMENT_BYTES (how much of a segment
+# file the rows a frame can draw take: GRID_WINDOW_ROWS in view/drawn_window.h, whole rows of
+# mapdata/segment.h), and writes the copies the rest reads:
 # DRAVIK_PYTHON_DIR/dravik_constants.py for the Python tests and scripts (on their PYTHONPATH)
 # and DRAVIK_CONSTANTS_JS for the page. core_tests holds all of them to the C++.
+# Sets out to the value of `inline constexpr int name = VALUE;` in header.
+function(dravik_read_int header name out)
+  file(STRINGS ${header} lines REGEX "^inline constexpr int ${name} = [0-9]+;")
+  if(NOT lines MATCHES "= ([0-9]+)")
+    message(FATAL_ERROR "No ${name} in ${header}")
+  endif()
+  set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
+endfunction()
+
 function(dravik_read_constants)
   set(segments ${PROJECT_SOURCE_DIR}/mapdata/segment.cpp)
   set(modes ${PROJECT_SOURCE_DIR}/display/viewer_modes.h)
+  set(segment_header ${PROJECT_SOURCE_DIR}/mapdata/segment.h)
+  set(window ${PROJECT_SOURCE_DIR}/view/drawn_window.h)
   set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               ${segments} ${modes})
+               ${segments} ${modes} ${segment_header} ${window})
 
   file(READ ${segments} text)
   string(REGEX MATCH "SegmentFiles\\[SEGMENT_COUNT\\] = {[^}]*}" block "${text}")
@@ -28,6 +41,11 @@ function(dravik_read_constants)
   if(NOT names OR NOT mode_names)
     message(FATAL_ERROR "No segment files in ${segments} or no modes in ${modes}")
   endif()
+  dravik_read_int(${window} GRID_WINDOW_ROWS drawn_rows)
+  dravik_read_int(${segment_header} SEGMENT_COLUMNS columns)
+  dravik_read_int(${segment_header} MAP_CELL_SIZE cell_size)
+  math(EXPR drawn_bytes "${drawn_rows} * ${columns} * ${cell_size}")
+  set(DRAVIK_DRAWN_SEGMENT_BYTES ${drawn_bytes} PARENT_SCOPE)
   list(JOIN mode_items ", " mode_items)
 
   # The same literals in both languages: lists in brackets, strings in double quotes.

@@ -67,10 +67,11 @@ def tour(page, base, out):
 
 
 def measure(page, base, site):
-    code = [name for name in sorted(os.listdir(site)) if name.endswith((".js", ".wasm"))]
+    code = [name for name in sorted(os.listdir(site)) if name.endswith((".js", ".gz"))]
     for name in code:
         data = open(os.path.join(site, name), "rb").read()
-        print(f"{name:22} {len(data):9,} bytes, {len(gzip.compress(data, 9)):7,} gzipped")
+        packed = data if name.endswith(".gz") else gzip.compress(data, 9)
+        print(f"{name:22} {len(data):9,} bytes, {len(packed):7,} gzipped")
     for name in sorted(os.listdir(os.path.join(site, "world"))):
         print(f"world/{name:16} {os.path.getsize(os.path.join(site, 'world', name)):9,} bytes")
     print(f"load to first frame: performance.now() when the first frame is put on the canvas, "

@@ -1,45 +1,51 @@
 #!/usr/bin/env python3
 """Writes the site's service worker: TEMPLATE with @RELEASE@ replaced by the release it keeps,
 {"cache": "dravik-VERSION-DIGEST", "files": {PATH: INTEGRITY}}: every file of SITE but the
-worker itself, each with its SHA-256 sum as a fetch integrity value. A compressed world file
-(world/NAME.gz) also takes the sum of the plain file in PLAIN, for a server that sends it with
-"Content-Encoding: gzip", so that the browser has it decompressed. DIGEST is the start of the
-sum of that list: a change to any file is a new worker and a new cache even within a version.
+worker itself, each with its SHA-256 sum as a fetch integrity value. A compressed file (NAME.gz)
+also takes the sum of what it holds, for a server that sends it with "Content-Encoding: gzip",
+so that the browser has it decompressed. DIGEST is the start of the sum of that list: a change
+to any file is a new worker and a new cache even within a version.
 
-Usage: web_worker.py TEMPLATE SITE PLAIN VERSION OUT"""
+The site's files are the FILEs the build writes there; any other file an earlier build left in
+SITE is removed, so that it is neither kept by the worker nor shipped.
+
+Usage: web_worker.py TEMPLATE SITE VERSION OUT FILE..."""
 
 import base64
+import gzip
 import hashlib
 import json
 import os
 import sys
 
 
-def integrity(path):
-    with open(path, "rb") as file:
-        return "sha256-" + base64.b64encode(hashlib.sha256(file.read()).digest()).decode()
+def integrity(data):
+    return "sha256-" + base64.b64encode(hashlib.sha256(data).digest()).decode()
 
 
-def site_files(site, worker):
-    """Each file under site by its path from there, with / between folders, sorted."""
-    found = []
+def site_path(site, path):
+    return os.path.relpath(path, site).replace(os.sep, "/")
+
+
+def remove_others(site, keep):
     for folder, _, names in os.walk(site):
         for name in names:
-            path = os.path.relpath(os.path.join(folder, name), site).replace(os.sep, "/")
-            if path != worker and not path.endswith(".part"):
-                found.append(path)
-    return sorted(found)
+            if site_path(site, os.path.join(folder, name)) not in keep:
+                os.remove(os.path.join(folder, name))
 
 
 def main():
-    template, site, plain, version, out = sys.argv[1:]
-    worker = os.path.relpath(out, site).replace(os.sep, "/")
+    template, site, version, out, *written = sys.argv[1:]
+    worker = site_path(site, out)
+    listed = sorted(site_path(site, path) for path in written)
+    remove_others(site, {*listed, worker})
     files = {}
-    for path in site_files(site, worker):
-        sums = [integrity(os.path.join(site, path))]
-        folder, name = os.path.split(path)
-        if folder == "world" and name.endswith(".gz"):
-            sums.append(integrity(os.path.join(plain, name[:-3])))
+    for path in listed:
+        with open(os.path.join(site, path), "rb") as file:
+            data = file.read()
+        sums = [integrity(data)]
+        if path.endswith(".gz"):
+            sums.append(integrity(gzip.decompress(data)))
         files[path] = " ".join(sums)
     listed = json.dumps(files, sort_keys=True)
     digest = hashlib.sha256(listed.encode()).hexdigest()[:12]

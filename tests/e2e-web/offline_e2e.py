@@ -7,7 +7,11 @@ first visit's page never asked for (the worker keeps the whole world).
 
 Then the same site at an address that is not a secure context (plain http to a host other than
 localhost, mapped to the server by Chromium's resolver): no worker, and the export's first frame
-as before."""
+as before.
+
+Last, from a server that sends the compressed files with "Content-Encoding: gzip", which the
+browser decompresses before the page sees them: the export's first frame and a segment step,
+and the worker active (its sums of what the files hold are right)."""
 
 import argparse
 import os
@@ -58,6 +62,19 @@ def insecure_address(args, expected):
         page.check_no_problems(f"the page at {url}")
 
 
+def encoded_files(args, expected):
+    with browsing(args.site, encoded=True) as (browser, page):
+        page.start(f"{browser.base}index.html")
+        page.wait_frame(expected.frame(), "the first frame, files sent encoded",
+                        os.path.join(args.out, "encoded-first.png"))
+        page.type("q")
+        page.wait_frame(expected.frame("q"), "the previous segment, files sent encoded",
+                        os.path.join(args.out, "encoded-step.png"))
+        wait_until("the service worker to be active, files sent encoded",
+                   lambda: page.evaluate(WORKER_STATE) == "activated" or None)
+        page.check_no_problems("the page, files sent encoded")
+
+
 def run():
     parser = argparse.ArgumentParser()
     parser.add_argument("--site", required=True)
@@ -70,8 +87,10 @@ def run():
     expected = Exporter(args.export, args.world, MODE, args.out)
     offline_reload(args, expected)
     insecure_address(args, expected)
+    encoded_files(args, expected)
     print(f"tileview-{MODE}: offline after one visit, the first frame and a segment step the "
-          "export's; at a plain http address, no worker and the first frame the export's")
+          "export's; at a plain http address, no worker and the first frame the export's; from "
+          "a server sending the files encoded, the same frames and the worker active")
 
 
 if __name__ == "__main__":

@@ -5,8 +5,9 @@
 that mode. Every step waits for the frame tileview-export composes for the same input (from the
 plain world, --world), read from the canvas pixel for pixel, overlay included: the first frame,
 a segment step whose file is held back on the way (it waits, showing the download, and so does
-the key after it), scrolls each way and back, both segment steps, capitals (each followed by a
-key that does something, so that a capital taken for its small letter shows), then two clicks.
+the key after it), scrolls each way and back, down to the last rows drawn, both segment steps,
+capitals (each followed by a key that does something, so that a capital taken for its small
+letter shows), then two clicks.
 The canvas is checked at the largest whole scale that fits, also at 1.5 device pixels per CSS
 pixel, and scaled down in a window smaller than the mode.
 
@@ -30,7 +31,8 @@ from harness.browser import browsing
 from harness.core import Failure, check, main, wait_until
 from harness.world import MODES, PITCH, SEGMENT_FILES, Exporter, require_world
 
-TOUR = ["a", "d", "w", "s", "aaww", "ddss", "Ae", "e", "Dq", "Wq", "SEe", "Qd"]
+# "s" * 80 brings the last rows a frame draws into view: the site holds each segment only that far.
+TOUR = ["a", "d", "w", "s", "aaww", "ddss", "s" * 80, "Ae", "e", "Dq", "Wq", "SEe", "Qd"]
 CLICKS = [(5 * PITCH + 20, 3 * PITCH + 10), (2, 300)]
 BURST = "adwseqADWSEQ xz19" * 4 + "ddss"
 BAD_CLICK = (3 * PITCH + 7, 2 * PITCH + 30)

@@ -266,14 +266,16 @@ class Page:
 
 
 class Browser:
-    """Headless Chromium with a profile of its own, and a static server of root on localhost;
-    both processes are started through processes (harness.core.Processes), which ends them."""
+    """Headless Chromium with a profile of its own, and a static server of root on localhost
+    (http.server, or with encoded, harness/encoded_server.py); both processes are started
+    through processes (harness.core.Processes), which ends them."""
 
-    def __init__(self, processes, root, flags=()):
+    def __init__(self, processes, root, flags=(), encoded=False):
         self.profile = tempfile.mkdtemp(prefix="dravik-chromium-")
-        self.server = processes.start(
-            [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
-             root, "0"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        server = ([os.path.join(os.path.dirname(__file__), "encoded_server.py"), root] if encoded
+                  else ["-m", "http.server", "--bind", "127.0.0.1", "--directory", root, "0"])
+        self.server = processes.start([sys.executable, "-u", *server], stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL, text=True)
         line = self.server.stdout.readline()
         match = re.search(r"port (\d+)", line)
         check(match is not None, f"http.server did not say its port: {line!r}")
@@ -311,13 +313,13 @@ class Browser:
 
 
 @contextlib.contextmanager
-def browsing(root, flags=()):
+def browsing(root, flags=(), encoded=False):
     """A Browser serving root (Chromium given flags too), and a page of it; both its processes
     end on leaving."""
     processes = Processes()
     browser = None
     try:
-        browser = Browser(processes, root, flags)
+        browser = Browser(processes, root, flags, encoded)
         yield browser, browser.page()
     finally:
         processes.stop_all()

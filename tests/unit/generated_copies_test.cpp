@@ -1,9 +1,10 @@
-// The segment names and the mode table as CMake read them from the C++ (its own lists, and the
+// The segment names, the mode table and the drawn part of a segment as CMake read them from the C++ (its own lists, and the
 // copies it wrote for the Python tests and the page), held to the definitions. The expected
 // texts are built without "text" + std::string, on which GCC 12 warns falsely (-Wrestrict).
 
 #include "display/viewer_modes.h"
 #include "mapdata/segment.h"
+#include "view/drawn_window.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,7 @@ TEST(GeneratedCopiesTest, CMakeListsHoldTheDefinitions) {
         modes += std::to_string(mode.height);
     }
     EXPECT_EQ(DRAVIK_CMAKE_MODES, modes);
+    EXPECT_EQ(DRAVIK_CMAKE_DRAWN_SEGMENT_BYTES, GRID_WINDOW_ROWS * SEGMENT_COLUMNS * MAP_CELL_SIZE);
 }
 
 TEST(GeneratedCopiesTest, PythonAndPageCopiesHoldTheDefinitions) {

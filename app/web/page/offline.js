@@ -4,11 +4,21 @@
 
 let offered = false;
 
+// The manifest and the icon, linked only now: the browser fetches them as soon as they are
+// linked, and on a slow link they would stand in the first frame's way.
+function linkManifest() {
+  for (const [rel, href] of [["manifest", "manifest.webmanifest"], ["icon", "icon-192.png"]]) {
+    document.head.append(Object.assign(document.createElement("link"), { rel, href }));
+  }
+}
+
 // Called once the first frame is shown; registers when every data file has settled, so that the
 // worker's own fetches of the same files never share the link with the page's.
 export function keepForOffline(files, names) {
-  if (offered || !window.isSecureContext || !("serviceWorker" in navigator)) return;
+  if (offered) return;
   offered = true;
+  linkManifest();
+  if (!window.isSecureContext || !("serviceWorker" in navigator)) return;
   Promise.all(names.map((name) => files.arrival(name)))
     .then(() => navigator.serviceWorker.register("sw.js"))
     .catch(() => {

@@ -12,7 +12,8 @@ const DATA_FILES = ["terrain.db", ...SEGMENT_FILES, "tiles.bmp"];
 // other segments so that they do not share the link with it. Only an order: the module says which
 // file it reads, and the page waits for that one.
 const FIRST_FRAME_FILES = ["terrain.db", SEGMENT_FILES[0], "tiles.bmp"];
-// The demo world in the site, each file gzip-compressed (NAME.gz).
+// The demo world in the site, each file gzip-compressed (NAME.gz), a segment as far as a frame
+// can draw it.
 const BUNDLED_WORLD = "world/";
 const PASS_PAUSE_MS = 10;
 const CHARACTER_EVENT = 1;
@@ -49,7 +50,12 @@ let starts = 0;            // each start supersedes the previous one
 
 function moduleFor(mode) {
   if (!modules.has(mode)) {
-    modules.set(mode, WebAssembly.compileStreaming(fetch(`tileview-${mode}.wasm`)));
+    const compiled = fetch(`tileview-${mode}.wasm.gz`)
+      .then((response) => (response.ok ? bodyOf(response, newDownload(), true) : Promise.reject(
+        new Error(`tileview-${mode}.wasm.gz: ${response.status} ${response.statusText}`))))
+      .then((body) => WebAssembly.compileStreaming(
+        new Response(body, { headers: { "Content-Type": "application/wasm" } })));
+    modules.set(mode, compiled);
   }
   return modules.get(mode);
 }
@@ -287,32 +293,43 @@ function pass() {
   current.timer = setTimeout(pass, PASS_PAUSE_MS);
 }
 
-// The body of a response, counted into the download as it comes.
-async function receive(response, download) {
+// The body of a response as it comes, counted into the download and, for a file stored
+// compressed (NAME.gz), decompressed as it comes too: the work is done while the link is still
+// busy, not after its last byte. A server sends NAME.gz as stored (gzip) unless it sends it with
+// "Content-Encoding: gzip", and then the browser has decompressed it already: the first bytes
+// tell which. A plain file is taken as it is, whatever its first bytes.
+async function bodyOf(response, download, compressed) {
   const size = Number(response.headers.get("Content-Length"));
   if (size > 0) {
     download.total += size;
   } else {
     download.unsized += 1;
   }
-  const chunks = [];
   const reader = response.body.getReader();
-  for (;;) {
+  const next = async () => {
     const { done, value } = await reader.read();
-    if (done) break;
-    chunks.push(value);
+    if (done) return null;
     download.received += value.length;
     showProgress();
+    return value;
+  };
+  const head = [];
+  for (let chunk = null, length = 0; length < 3 && (chunk = await next()) !== null;) {
+    head.push(chunk);
+    length += chunk.length;
   }
-  return new Uint8Array(await new Blob(chunks).arrayBuffer());
-}
-
-// A server that sends NAME.gz as "Content-Encoding: gzip" has had the browser decompress it
-// already; otherwise (http.server, most static hosts) it is the gzip file as stored.
-async function gunzip(data) {
-  if (data.length < 3 || data[0] !== 0x1f || data[1] !== 0x8b || data[2] !== 8) return data;
-  const stream = new Blob([data]).stream().pipeThrough(new DecompressionStream("gzip"));
-  return new Uint8Array(await new Response(stream).arrayBuffer());
+  const body = new ReadableStream({
+    start(controller) {
+      head.forEach((chunk) => controller.enqueue(chunk));
+    },
+    async pull(controller) {
+      const chunk = await next();
+      if (chunk === null) controller.close(); else controller.enqueue(chunk);
+    },
+  });
+  const start = new Uint8Array(await new Blob(head).slice(0, 3).arrayBuffer());
+  const gzip = compressed && start[0] === 0x1f && start[1] === 0x8b && start[2] === 8;
+  return gzip ? body.pipeThrough(new DecompressionStream("gzip")) : body;
 }
 
 // The data files from a folder on the server, each stored as NAME.gz when compressed; those the
@@ -328,8 +345,8 @@ function fetchFolder(folder, compressed) {
     download.answered += 1;
     try {
       if (response !== null && response.ok) {
-        data = await receive(response, download);
-        if (compressed) data = await gunzip(data);
+        const body = await bodyOf(response, download, compressed);
+        data = new Uint8Array(await new Response(body).arrayBuffer());
       }
     } catch (error) {
       // Cut short, or not gzip after all: a missing file, as fopen would find it.
