@@ -65,6 +65,9 @@ def insecure_address(args, expected):
 def encoded_files(args, expected):
     with browsing(args.site, encoded=True) as (browser, page):
         page.start(f"{browser.base}index.html")
+        first_byte = "fetch('dravik.js.gz').then((r) => r.arrayBuffer()).then((b) => " \
+            "new Uint8Array(b)[0])"
+        check(page.evaluate(first_byte) != 0x1f, "the browser has not decompressed dravik.js.gz")
         page.wait_frame(expected.frame(), "the first frame, files sent encoded",
                         os.path.join(args.out, "encoded-first.png"))
         page.type("q")
