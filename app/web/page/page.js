@@ -103,7 +103,7 @@ async function decodePicture(data) {
   try {
     return await createImageBitmap(new Blob([data], { type: "image/bmp" }),
       { colorSpaceConversion: "none", premultiplyAlpha: "none" });
-  } catch (error) {
+  } catch {
     return null;
   }
 }
@@ -331,7 +331,7 @@ function fetchFolder(folder, compressed) {
         data = await receive(response, download);
         if (compressed) data = await gunzip(data);
       }
-    } catch (error) {
+    } catch {
       // Cut short, or not gzip after all: a missing file, as fopen would find it.
       data = null;
     }
