@@ -9,7 +9,7 @@ async function localFolder(entries) {
   await Promise.all(entries.map(async ([name, file]) => {
     try {
       read.set(name, new Uint8Array(await file.arrayBuffer()));
-    } catch (error) {
+    } catch {
       // An unreadable file is a missing one, as fopen would find it.
     }
   }));

@@ -109,7 +109,7 @@ async function decodePicture(data) {
   try {
     return await createImageBitmap(new Blob([data], { type: "image/bmp" }),
       { colorSpaceConversion: "none", premultiplyAlpha: "none" });
-  } catch (error) {
+  } catch {
     return null;
   }
 }
@@ -348,7 +348,7 @@ function fetchFolder(folder, compressed) {
         const body = await bodyOf(response, download, compressed);
         data = new Uint8Array(await new Response(body).arrayBuffer());
       }
-    } catch (error) {
+    } catch {
       // Cut short, or not gzip after all: a missing file, as fopen would find it.
       data = null;
     }
