@@ -5,10 +5,11 @@
 const js = require("@eslint/js");
 const globals = require("globals");
 
-// The page's classic scripts share one global scope, in the order index.html loads them: each
-// name here is declared at the top level of its file and used from the others. ESLint reads
-// one file at a time, so a file sees the other files' names as globals, and its own count as
-// used. dravik_constants.js is written by the build (cmake/DravikConstants.cmake).
+// The page's classic scripts share one global scope, joined into one file (dravik.js) in the
+// order app/web/CMakeLists.txt gives: each name here is declared at the top level of its file
+// and used from the others. ESLint reads one file at a time, so a file sees the other files'
+// names as globals, and its own count as used. dravik_constants.js is written by the build
+// (cmake/DravikConstants.cmake).
 const SHARED = {
   "dravik_constants.js": ["SEGMENT_FILES", "VIEWER_MODES"],
   "wasi_files.js": ["makeArrivingFiles", "makeWasiFiles"],
