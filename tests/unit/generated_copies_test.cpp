@@ -1,6 +1,7 @@
-// The segment names, the mode table and the drawn part of a segment as CMake read them from the C++ (its own lists, and the
-// copies it wrote for the Python tests and the page), held to the definitions. The expected
-// texts are built without "text" + std::string, on which GCC 12 warns falsely (-Wrestrict).
+// The segment names, the mode table and the drawn part of a segment as CMake read them from the
+// C++ (its own lists, and the copies it wrote for the Python tests and the page), held to the
+// definitions. The expected texts are built without "text" + std::string, on which GCC 12 warns
+// falsely (-Wrestrict).
 
 #include "display/viewer_modes.h"
 #include "mapdata/segment.h"
