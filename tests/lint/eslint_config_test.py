@@ -51,17 +51,7 @@ def run(args):
         check(len(found) == 1 and found[0][0] == rule and found[0][1] == line and
               f"'{name}'" in found[0][3],
               f"{path} + {planted!r}: {found}, not {rule} on line {line}")
-    # The stand-in for the build's @RELEASE@ keeps every column where the template has it.
-    path = "app/web/page/sw.js"
-    with open(os.path.join(root, path), encoding="utf-8") as file:
-        lines = file.read().split("\n")
-    at = next(i for i, line in enumerate(lines) if "@RELEASE@" in line)
-    lines[at] += " releaseNme;"
-    found = findings(eslint, root, path, "\n".join(lines))
-    column = len(lines[at]) - len("releaseNme;") + 1
-    check([(f[0], f[1], f[2]) for f in found] == [("no-undef", at + 1, column)],
-          f"{path}: {found}, not no-undef at {at + 1}:{column}")
-    print(f"eslint.config.js: {len(APPENDED) + 1} planted faults found")
+    print(f"eslint.config.js: {len(APPENDED)} planted faults found")
 
 
 def command():
