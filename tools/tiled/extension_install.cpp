@@ -1,6 +1,7 @@
 #include "tools/tiled/extension_install.h"
 
 #include "tools/common/file_bytes.h"
+#include "tools/common/user_folder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -40,16 +40,11 @@ std::string JsString(const std::string &text) {
 }
 
 bool ExtensionsFolder(fs::path &folder, std::string &error) {
-    const char *config = std::getenv("XDG_CONFIG_HOME");
-    const char *home = std::getenv("HOME");
-    if (config != nullptr && config[0] == '/') {
-        folder = fs::path(config) / "tiled" / "extensions";
-    } else if (home != nullptr && home[0] != '\0') {
-        folder = fs::path(home) / ".config" / "tiled" / "extensions";
-    } else {
+    if (!XdgFolder("XDG_CONFIG_HOME", ".config", folder)) {
         error = "no folder for Tiled's extensions: neither XDG_CONFIG_HOME nor HOME is set";
         return false;
     }
+    folder /= "tiled/extensions";
     return true;
 }
 

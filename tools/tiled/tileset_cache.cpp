@@ -1,8 +1,9 @@
 #include "tools/tiled/tileset_cache.h"
 
+#include "tools/common/user_folder.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -28,17 +29,11 @@ bool IsTilesetFolder(const fs::directory_entry &entry) {
 } // namespace
 
 bool TiledCacheRoot(fs::path &root, std::string &error) {
-    const char *cache = std::getenv("XDG_CACHE_HOME");
-    const char *home = std::getenv("HOME");
-    // The XDG rule: a relative XDG_CACHE_HOME is ignored.
-    if (cache != nullptr && cache[0] == '/') {
-        root = fs::path(cache) / "dravik" / "tiled";
-    } else if (home != nullptr && home[0] != '\0') {
-        root = fs::path(home) / ".cache" / "dravik" / "tiled";
-    } else {
+    if (!XdgFolder("XDG_CACHE_HOME", ".cache", root)) {
         error = "no cache folder for the tileset: neither XDG_CACHE_HOME nor HOME is set";
         return false;
     }
+    root /= "dravik/tiled";
     return true;
 }
 
