@@ -293,12 +293,9 @@ function pass() {
   current.timer = setTimeout(pass, PASS_PAUSE_MS);
 }
 
-// The body of a response as it comes, counted into the download and, for a file stored
-// compressed (NAME.gz), decompressed as it comes too: the work is done while the link is still
-// busy, not after its last byte. A server sends NAME.gz as stored (gzip) unless it sends it with
-// "Content-Encoding: gzip", and then the browser has decompressed it already: the first bytes
-// tell which. A plain file is taken as it is, whatever its first bytes.
-async function bodyOf(response, download, compressed) {
+// A reader of the response's chunks that counts each into the download as it comes (null at
+// the end); the size the server gave counts into its total.
+function countedChunks(response, download) {
   const size = Number(response.headers.get("Content-Length"));
   if (size > 0) {
     download.total += size;
@@ -306,13 +303,22 @@ async function bodyOf(response, download, compressed) {
     download.unsized += 1;
   }
   const reader = response.body.getReader();
-  const next = async () => {
+  return async () => {
     const { done, value } = await reader.read();
     if (done) return null;
     download.received += value.length;
     showProgress();
     return value;
   };
+}
+
+// The body of a response as it comes, counted into the download and, for a file stored
+// compressed (NAME.gz), decompressed as it comes too: the work is done while the link is still
+// busy, not after its last byte. A server sends NAME.gz as stored (gzip) unless it sends it with
+// "Content-Encoding: gzip", and then the browser has decompressed it already: the first bytes
+// tell which. A plain file is taken as it is, whatever its first bytes.
+async function bodyOf(response, download, compressed) {
+  const next = countedChunks(response, download);
   const head = [];
   for (let chunk = null, length = 0; length < 3 && (chunk = await next()) !== null;) {
     head.push(chunk);
