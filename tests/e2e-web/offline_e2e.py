@@ -42,12 +42,7 @@ def offline_reload(args, expected):
         check(status["state"] == "running", f"offline, the page did not start: {status}")
         check(page.evaluate("navigator.serviceWorker.controller !== null"),
               "offline, the page did not come from its service worker")
-        page.wait_frame(expected.frame(), "the first frame, offline",
-                        os.path.join(args.out, "offline-first.png"))
-        page.type("q")
-        page.wait_frame(expected.frame("q"), "the previous segment, offline",
-                        os.path.join(args.out, "offline-step.png"))
-        page.check_no_problems("the page offline")
+        page.first_frame_and_step(expected, "q", "offline", os.path.join(args.out, "offline"))
 
 
 def insecure_address(args, expected):
@@ -68,14 +63,10 @@ def encoded_files(args, expected):
         first_byte = "fetch('dravik.js.gz').then((r) => r.arrayBuffer()).then((b) => " \
             "new Uint8Array(b)[0])"
         check(page.evaluate(first_byte) != 0x1f, "the browser has not decompressed dravik.js.gz")
-        page.wait_frame(expected.frame(), "the first frame, files sent encoded",
-                        os.path.join(args.out, "encoded-first.png"))
-        page.type("q")
-        page.wait_frame(expected.frame("q"), "the previous segment, files sent encoded",
-                        os.path.join(args.out, "encoded-step.png"))
+        page.first_frame_and_step(expected, "q", "files sent encoded",
+                                  os.path.join(args.out, "encoded"))
         wait_until("the service worker to be active, files sent encoded",
                    lambda: page.evaluate(WORKER_STATE) == "activated" or None)
-        page.check_no_problems("the page, files sent encoded")
 
 
 def run():

@@ -189,6 +189,15 @@ class Page:
     def check_no_problems(self, what):
         check(not self.problems, f"{what}: the page reported {self.problems[:3]}")
 
+    def first_frame_and_step(self, expected, key, what, keep):
+        """The export's first frame, then key typed and the export's frame after it, and no
+        problem reported; a wrong frame is kept as KEEP-first.png or KEEP-step.png."""
+        self.wait_frame(expected.frame(), f"the first frame, {what}", f"{keep}-first.png")
+        self.type(key)
+        self.wait_frame(expected.frame(key), f"the frame after {key!r}, {what}",
+                        f"{keep}-step.png")
+        self.check_no_problems(f"the page, {what}")
+
     def evaluate(self, expression):
         result = self.command("Runtime.evaluate",
                               {"expression": expression, "returnByValue": True,

@@ -71,12 +71,7 @@ def run(args):
     with browsing(site) as (browser, page):
         status = page.start(f"{browser.base}index.html")
         check(status["state"] == "running", f"the page did not start: {status}")
-        page.wait_frame(expected.frame(), "the first frame",
-                        os.path.join(args.out, "first.png"))
-        page.type("e")
-        page.wait_frame(expected.frame("e"), "the frame after a segment step",
-                        os.path.join(args.out, "step.png"))
-        page.check_no_problems("the zip's page")
+        page.first_frame_and_step(expected, "e", "the zip's page", os.path.join(args.out, "zip"))
     print(f"dravik-{args.version}-web.zip: the first frame and a segment step, the export's")
 
 
