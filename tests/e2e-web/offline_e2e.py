@@ -13,11 +13,10 @@ Last, from a server that sends the compressed files with "Content-Encoding: gzip
 browser decompresses before the page sees them: the export's first frame and a segment step,
 and the worker active (its sums of what the files hold are right)."""
 
-import argparse
 import os
 import sys
 
-from harness.browser import browsing
+from harness.browser import browsing, web_test_parser
 from harness.core import check, main, wait_until
 from harness.world import MODES, Exporter, require_world
 
@@ -70,12 +69,7 @@ def encoded_files(args, expected):
 
 
 def run():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
+    args = web_test_parser().parse_args()
     os.makedirs(args.out, exist_ok=True)
     require_world(args.world)
     expected = Exporter(args.export, args.world, MODE, args.out)

@@ -2,11 +2,10 @@
 """End to end: the page on an emulated phone, by touch, against tileview-export's frames: the
 layout, a drag, a tap, the segment buttons, the address, and that address opened afresh."""
 
-import argparse
 import json
 import sys
 
-from harness.browser import browsing
+from harness.browser import browsing, web_test_parser
 from harness.core import check, main
 from harness.world import MODES, PITCH, Exporter
 from web_e2e import check_scaled, serve_root
@@ -46,10 +45,7 @@ def touch(page, element, start=None, path=()):
 
 
 def run():
-    parser = argparse.ArgumentParser()
-    for name in ("--site", "--world", "--export", "--out"):
-        parser.add_argument(name, required=True)
-    args = parser.parse_args()
+    args = web_test_parser().parse_args()
     expected = Exporter(args.export, args.world, MODE, args.out)
     with browsing(serve_root(args.out, args.site, {"plain": args.world})) as (browser, page):
         phone(page, 390, 844).start(f"{browser.base}index.html?mode={MODE}")

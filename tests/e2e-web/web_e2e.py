@@ -21,13 +21,12 @@ DRAVIK_WEB_SLOW_MS delays every pass of the page's loop by that much (the proof 
 waits for states, not for time).
 """
 
-import argparse
 import os
 import shutil
 import sys
 
 from harness import bad_inputs
-from harness.browser import browsing
+from harness.browser import browsing, web_test_parser
 from harness.core import Failure, check, main, wait_until
 from harness.world import MODES, PITCH, SEGMENT_FILES, Exporter, require_world
 
@@ -187,11 +186,7 @@ def bad_input(args, browser, page):
 
 
 def run():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--site", required=True)
-    parser.add_argument("--world", required=True)
-    parser.add_argument("--export", required=True)
-    parser.add_argument("--out", required=True)
+    parser = web_test_parser()
     parser.add_argument("--tour", choices=MODES)
     parser.add_argument("--bad-input", action="store_true")
     args = parser.parse_args()

@@ -3,6 +3,7 @@ small client of our own (a WebSocket on the standard library), and served on loc
 Python's http.server. Frames are read from the canvas's ImageData, so that the comparison is
 exact and independent of the browser's scaling."""
 
+import argparse
 import base64
 import contextlib
 import json
@@ -319,6 +320,15 @@ class Browser:
     def close(self):
         self.connection.close()
         shutil.rmtree(self.profile, ignore_errors=True)
+
+
+def web_test_parser():
+    """The options every web test takes: the site as built (--site), the plain demo world
+    (--world), tileview-export (--export) and a folder for what the test sees (--out)."""
+    parser = argparse.ArgumentParser()
+    for name in ("--site", "--world", "--export", "--out"):
+        parser.add_argument(name, required=True)
+    return parser
 
 
 @contextlib.contextmanager
